@@ -1,0 +1,103 @@
+#include "body.h"
+#include "configstore.h"
+#include "texttokens.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QScreen>
+
+// Listings longer than this show the wait cursor while they are built.
+static const int LongListing = 300;
+
+Body::Body(QWidget *parent)
+    : QMainWindow(parent)
+    , exeFiles(nullptr)
+{
+    setupUi(this);
+    initTargets();
+    connect(&exeFiles, SIGNAL(newLink()), this, SLOT(changedTargets()));
+}
+
+Body::~Body() = default;
+
+void Body::initTargets()
+{
+    const QStringList rests = config.restsOf(QStringLiteral("Target"));
+    for (const QString &rest : rests) {
+        QString fileName;
+        QString directory;
+        takeToken(takeToken(rest, &fileName), &directory);
+        const QFileInfo info(QDir(directory), fileName);
+        Targets->addItem(directory + QLatin1Char(':') + fileName, QVariant::fromValue(info));
+    }
+    selectTarget(0);
+    connect(Targets, SIGNAL(currentIndexChanged(int)), this, SLOT(selectTarget(int)));
+}
+
+void Body::changedBase() { }
+
+void Body::changedTargets()
+{
+    selectTarget(Targets->currentIndex());
+}
+
+void Body::clearTargetList()
+{
+    for (ExeFile *row : qAsConst(exeFiles.items))
+        TargetList->removeWidget(row);
+    exeFiles.clear();
+}
+
+void Body::selectTarget(int idx)
+{
+    if (idx < 0 || idx >= Targets->count())
+        return;
+    const QFileInfo info = Targets->itemData(idx, Qt::UserRole).value<QFileInfo>();
+    const QString base = info.completeBaseName();
+    const QString suffix = info.suffix();
+    Target->setText(info.fileName());
+    clearTargetList();
+    const QDir dir = info.dir();
+    BaseDir->setText(dir.absolutePath());
+
+    // The base name is matched literally: wildcard characters in it are
+    // escaped so that "[", "]", "*" and "?" only match themselves.
+    QString escaped;
+    for (const QChar c : base) {
+        if (c == QLatin1Char('[') || c == QLatin1Char(']') || c == QLatin1Char('*')
+            || c == QLatin1Char('?'))
+            escaped += QLatin1Char('[') + c + QLatin1Char(']');
+        else
+            escaped += c;
+    }
+    const QStringList entries = dir.entryList(QStringList(escaped + QLatin1Char('*')));
+
+    const bool longListing = entries.size() > LongListing;
+    if (longListing)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    // Rows are laid out while the list is hidden, so that the layout is not
+    // redone for every row that appears.
+    TargetListFrame->hide();
+    for (const QString &name : entries) {
+        auto *row = new ExeFile(dir, name, nullptr);
+        if (row->isFile)
+            exeFiles.add(row);
+        else
+            row->deleteLater();
+    }
+    exeFiles.findLink(base, suffix, dir);
+    const int n = exeFiles.items.size();
+    for (int i = 0; i < n; ++i)
+        TargetList->addWidget(exeFiles.items.at(i), i, 0, 1, 1);
+    TargetListFrame->show();
+
+    // The rows beyond the screen's height are reached by scrolling.
+    int height = 38 * n + 62;
+    if (QScreen *screen = this->screen()) {
+        const int decoration = frameGeometry().height() - geometry().height();
+        height = qMin(height, screen->availableGeometry().height() - decoration);
+    }
+    resize(width(), height);
+    if (longListing)
+        QApplication::restoreOverrideCursor();
+}

@@ -1,0 +1,38 @@
+#ifndef EXEFILE_H
+#define EXEFILE_H
+
+#include "ui_exefile.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFrame>
+
+// One row of the listing: a file of the target's directory with its radio
+// button, its name, where it points if it is a link, and its two buttons.
+class ExeFile : public QFrame, private Ui_ExeFile
+{
+    Q_OBJECT
+    friend class Body;
+    friend class ExeFiles;
+
+public:
+    ExeFile(QDir dir, QString name, QWidget *parent);
+    ~ExeFile() override;
+
+    bool isTarget;
+    bool isFile;
+    bool isLink;
+    QFileInfo fileInfo;
+    QFileInfo linkInfo;
+
+signals:
+    void newLink();
+    void linkIsRenamed();
+
+public slots:
+    void changeLinkTo(QString link);
+    void changeToLink();
+    void rename();
+};
+
+#endif // EXEFILE_H

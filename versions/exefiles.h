@@ -1,0 +1,45 @@
+#ifndef EXEFILES_H
+#define EXEFILES_H
+
+#include "exefile.h"
+#include "pack.h"
+
+#include <QButtonGroup>
+#include <QDir>
+#include <QObject>
+
+class QAbstractButton;
+
+// The rows of the current listing: ordered newest first, with the target row
+// found (or its link created) and the version the link points to marked.
+class ExeFiles : public QObject, public Pack<ExeFile *>
+{
+    Q_OBJECT
+
+public:
+    explicit ExeFiles(QObject *parent);
+    ~ExeFiles() override;
+
+    void clear() override;
+    void add(ExeFile *const &row) override;
+
+    void findLink(QString base, QString suffix, QDir dir);
+    void sortByBirthTime();
+
+    int targetIndex;
+    QButtonGroup group;
+
+signals:
+    void newLink();
+
+private slots:
+    void selectLink(QAbstractButton *b);
+    void reLink();
+
+private:
+    // Ids are handed out as the toolkit would (-2, -3, ...) without it
+    // scanning the whole group for every button.
+    int nextButtonId = -2;
+};
+
+#endif // EXEFILES_H
