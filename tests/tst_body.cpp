@@ -1,0 +1,437 @@
+#include "body.h"
+#include "configstore.h"
+#include "safefs.h"
+#include "versiondir.h"
+
+#include <QScreen>
+#include <QScrollBar>
+#include <QtTest>
+
+// The whole program in one window: targets from the configuration, rows on
+// real directories, driven by object names as a user would.
+class TestBody : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void noTargets_formSize();
+    void listing_newestFirstWithCurrentMarked();
+    void listing_missingLink_data();
+    void listing_missingLink();
+    void listing_itemTexts_data();
+    void listing_itemTexts();
+    void listing_wildcardsInBaseName_areLiteral();
+    void listing_missingDirectory_isEmpty();
+    void listing_heightBoundedByScreen();
+    void listing_hiddenTargetFile_isKept();
+    void listing_indexOutOfRange_changesNothing();
+    void chooseTarget_listsIt();
+    void pick_repointsLink();
+    void pick_currentVersion_relists();
+    void toLink_button_setsPlainTargetAside();
+    void pick_fromPlainTarget_setsItAsideFirst();
+    void rename_currentVersion_linkFollows();
+    void rename_otherVersion_linkStays();
+
+private:
+    void addTarget(const QString &rest) { config.add(QStringLiteral("Target"), QString(), rest); }
+    Body *makeBody();
+    QList<ExeFile *> rows() const;
+    QStringList rowNames() const;
+    static QString nameOf(ExeFile *row) { return edit(row, "Name")->text(); }
+    static QLineEdit *edit(QObject *parent, const char *name)
+    {
+        return parent->findChild<QLineEdit *>(QLatin1String(name));
+    }
+    static QRadioButton *select(ExeFile *row) { return row->findChild<QRadioButton *>(QStringLiteral("Select")); }
+    static QPushButton *button(ExeFile *row, const char *name)
+    {
+        return row->findChild<QPushButton *>(QLatin1String(name));
+    }
+    static bool isGreen(ExeFile *row)
+    {
+        return edit(row, "Name")->styleSheet() == QLatin1String("background-color: rgb(230, 255, 230);");
+    }
+    ExeFile *rowNamed(const QString &name) const;
+    // The names of the checked rows, which are also the green ones.
+    QStringList current() const;
+    void clickSelect(ExeFile *row);
+
+    QScopedPointer<VersionDir> dir;
+    QScopedPointer<Body> body;
+};
+
+void TestBody::initTestCase()
+{
+    VersionDir probe;
+    if (!probe.hasBirthTimes())
+        QSKIP("this file system keeps no birth times, so no newest-first order can be checked");
+}
+
+void TestBody::init()
+{
+    config = ConfigStore();
+    dir.reset(new VersionDir);
+    QVERIFY(dir->isValid());
+}
+
+void TestBody::cleanup()
+{
+    body.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    dir.reset();
+    config = ConfigStore();
+}
+
+Body *TestBody::makeBody()
+{
+    body.reset(new Body);
+    body->show();
+    if (!QTest::qWaitForWindowExposed(body.data()))
+        qWarning("the window was not exposed");
+    return body.data();
+}
+
+QList<ExeFile *> TestBody::rows() const
+{
+    QList<ExeFile *> result;
+    auto *grid = body->findChild<QGridLayout *>(QStringLiteral("TargetList"));
+    for (int i = 0; grid && grid->itemAtPosition(i, 0); ++i)
+        result << qobject_cast<ExeFile *>(grid->itemAtPosition(i, 0)->widget());
+    return result;
+}
+
+QStringList TestBody::rowNames() const
+{
+    QStringList names;
+    for (ExeFile *row : rows())
+        names << nameOf(row);
+    return names;
+}
+
+ExeFile *TestBody::rowNamed(const QString &name) const
+{
+    for (ExeFile *row : rows()) {
+        if (nameOf(row) == name)
+            return row;
+    }
+    return nullptr;
+}
+
+QStringList TestBody::current() const
+{
+    QStringList names;
+    for (ExeFile *row : rows()) {
+        if (select(row)->isChecked() != isGreen(row))
+            return {QStringLiteral("checked and green differ on ") + nameOf(row)};
+        if (select(row)->isChecked())
+            names << nameOf(row);
+    }
+    return names;
+}
+
+void TestBody::clickSelect(ExeFile *row)
+{
+    QRadioButton *radio = select(row);
+    QVERIFY(radio->isVisible());
+    QStyleOptionButton option;
+    option.initFrom(radio);
+    const QRect indicator = radio->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &option, radio);
+    QTest::mouseClick(radio, Qt::LeftButton, Qt::NoModifier, indicator.center());
+}
+
+void TestBody::noTargets_formSize()
+{
+    makeBody();
+    QCOMPARE(body->size(), QSize(690, 641));
+    QCOMPARE(body->findChild<QComboBox *>(QStringLiteral("Targets"))->count(), 0);
+    QVERIFY(rows().isEmpty());
+    QVERIFY(edit(body.data(), "Target")->text().isEmpty());
+    QVERIFY(body->findChild<QMenuBar *>(QStringLiteral("menubar"))->actions().isEmpty());
+}
+
+void TestBody::listing_newestFirstWithCurrentMarked()
+{
+    dir->add(QStringLiteral("app-20261101-1.exe"), "1");
+    dir->add(QStringLiteral("app-20261102-1.exe"), "2");
+    dir->add(QStringLiteral("App-20261103-1.exe"), "3"); // the pattern ignores case
+    dir->add(QStringLiteral("other.exe"), "not a version");
+    QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("app-dir")));
+    dir->link(QStringLiteral("app-20261102-1.exe"), QStringLiteral("app.exe"));
+    addTarget(QStringLiteral(" app.exe \"%1\"").arg(dir->path()));
+    makeBody();
+
+    // The link ties with the file it points to and sorts after it.
+    QCOMPARE(rowNames(), (QStringList{"App-20261103-1.exe", "app-20261102-1.exe", "app.exe",
+                                      "app-20261101-1.exe"}));
+    QCOMPARE(current(), QStringList{"app-20261102-1.exe"});
+    ExeFile *target = rowNamed(QStringLiteral("app.exe"));
+    QVERIFY(target->isTarget);
+    QVERIFY(!select(target)->isVisible());
+    QVERIFY(!button(target, "RenameB")->isVisible());
+    QVERIFY(!button(target, "ChangeLinkB")->isVisible());
+    QVERIFY(edit(target, "Link")->isVisible());
+    QCOMPARE(edit(target, "Link")->text(), dir->path(QStringLiteral("app-20261102-1.exe")));
+    for (ExeFile *row : rows()) {
+        if (row != target)
+            QVERIFY(select(row)->isVisible() && button(row, "RenameB")->isVisible());
+    }
+    QCOMPARE(edit(body.data(), "Target")->text(), QStringLiteral("app.exe"));
+    QCOMPARE(edit(body.data(), "BaseDir")->text(), QDir(dir->path()).absolutePath());
+    QCOMPARE(body->size(), QSize(690, 38 * 4 + 62));
+}
+
+void TestBody::listing_missingLink_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<bool>("dangling");
+    QTest::newRow("with suffix") << "app.exe" << false;
+    QTest::newRow("without suffix") << "app" << false;
+    QTest::newRow("dangling link replaced") << "app.exe" << true;
+}
+
+void TestBody::listing_missingLink()
+{
+    QFETCH(QString, target);
+    QFETCH(bool, dangling);
+    dir->add(QStringLiteral("app-1.exe"), "1");
+    dir->add(QStringLiteral("app-2.exe"), "2");
+    if (dangling)
+        dir->link(QStringLiteral("app-0.exe"), target);
+    addTarget(QStringLiteral(" %1 \"%2\"").arg(target, dir->path()));
+    makeBody();
+    QCOMPARE(dir->linkTarget(target), QStringLiteral("app-2.exe"));
+    QCOMPARE(rowNames(), (QStringList{target, "app-2.exe", "app-1.exe"}));
+    QCOMPARE(current(), QStringList{"app-2.exe"});
+    QVERIFY(rows().first()->isTarget);
+    QVERIFY(!SafeFs::exists(dir->path(target + QLatin1Char('.'))));
+    QCOMPARE(dir->entries().size(), 3);
+}
+
+void TestBody::listing_itemTexts_data()
+{
+    QTest::addColumn<QString>("rest");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("targetField");
+    QTest::newRow("two tokens") << " app.exe /opt/tools" << "/opt/tools:app.exe" << "app.exe";
+    QTest::newRow("quoted with blanks") << " \"my app.exe\" \"/opt/my tools\" ignored"
+                                        << "/opt/my tools:my app.exe" << "my app.exe";
+    QTest::newRow("one token") << "\tapp.exe" << ":app.exe" << "app.exe";
+    QTest::newRow("absolute file name") << " /srv/x/app.exe /opt" << "/opt:/srv/x/app.exe" << "app.exe";
+}
+
+void TestBody::listing_itemTexts()
+{
+    QFETCH(QString, rest);
+    QFETCH(QString, text);
+    QFETCH(QString, targetField);
+    addTarget(rest);
+    makeBody();
+    auto *targets = body->findChild<QComboBox *>(QStringLiteral("Targets"));
+    QCOMPARE(targets->count(), 1);
+    QCOMPARE(targets->itemText(0), text);
+    QVERIFY(targets->itemData(0).canConvert<QFileInfo>());
+    QCOMPARE(edit(body.data(), "Target")->text(), targetField);
+}
+
+void TestBody::listing_wildcardsInBaseName_areLiteral()
+{
+    dir->add(QStringLiteral("app[1]-1.exe"), "mine");
+    dir->add(QStringLiteral("app1-x.exe"), "matched only by the wildcard");
+    dir->add(QStringLiteral("app?-x.exe"), "matched only by the wildcard");
+    dir->link(QStringLiteral("app[1]-1.exe"), QStringLiteral("app[1].exe"));
+    addTarget(QStringLiteral(" \"app[1].exe\" \"%1\"").arg(dir->path()));
+    makeBody();
+    QCOMPARE(rowNames(), (QStringList{"app[1]-1.exe", "app[1].exe"}));
+    QCOMPARE(current(), QStringList{"app[1]-1.exe"});
+}
+
+void TestBody::listing_missingDirectory_isEmpty()
+{
+    addTarget(QStringLiteral(" app.exe \"%1\"").arg(dir->path(QStringLiteral("nowhere"))));
+    makeBody();
+    QVERIFY(rows().isEmpty());
+    QCOMPARE(body->height(), qMax(62, body->minimumSizeHint().height()));
+    QCOMPARE(edit(body.data(), "BaseDir")->text(), dir->path(QStringLiteral("nowhere")));
+    QVERIFY(!QFileInfo::exists(dir->path(QStringLiteral("nowhere"))));
+}
+
+void TestBody::listing_heightBoundedByScreen()
+{
+    for (int i = 0; i < 40; ++i)
+        dir->add(QStringLiteral("app-%1.exe").arg(i), "v");
+    addTarget(QStringLiteral(" app.exe \"%1\"").arg(dir->path()));
+    makeBody();
+    QCOMPARE(rows().size(), 41);
+    const int available = body->screen()->availableGeometry().height();
+    QVERIFY2(body->height() <= available, qPrintable(QString::number(body->height())));
+    QVERIFY(body->height() < 38 * 41 + 62);
+    auto *scroll = body->findChild<QScrollArea *>(QStringLiteral("scrollArea"));
+    QVERIFY(scroll->verticalScrollBar()->maximum() > 0);
+}
+
+void TestBody::listing_hiddenTargetFile_isKept()
+{
+    // ".tool" is hidden, so it is never a row; its base name is empty and
+    // every file of the directory is listed. The link would be ".tool".
+    dir->add(QStringLiteral(".tool"), "the user's only copy");
+    dir->add(QStringLiteral("readme.txt"), "r");
+    addTarget(QStringLiteral(" .tool \"%1\"").arg(dir->path()));
+    makeBody();
+    QCOMPARE(dir->read(QStringLiteral(".tool")), QByteArray("the user's only copy"));
+    QVERIFY(!SafeFs::isSymLink(dir->path(QStringLiteral(".tool"))));
+    QCOMPARE(dir->entries(), (QStringList{".tool", "readme.txt"}));
+    // It still stands at the link's name, so it is shown as a plain target.
+    QCOMPARE(rowNames(), (QStringList{".tool", "readme.txt"}));
+    QVERIFY(button(rows().first(), "ChangeLinkB")->isVisible());
+}
+
+void TestBody::listing_indexOutOfRange_changesNothing()
+{
+    dir->add(QStringLiteral("app-1.exe"), "1");
+    addTarget(QStringLiteral(" app.exe \"%1\"").arg(dir->path()));
+    makeBody();
+    const QList<ExeFile *> before = rows();
+    for (int idx : {-1, 1, 99})
+        QVERIFY(QMetaObject::invokeMethod(body.data(), "selectTarget", Q_ARG(int, idx)));
+    QCOMPARE(rows(), before);
+}
+
+void TestBody::chooseTarget_listsIt()
+{
+    VersionDir second;
+    dir->add(QStringLiteral("app-1.exe"), "1");
+    second.add(QStringLiteral("tool-1"), "t1");
+    second.add(QStringLiteral("tool-2"), "t2");
+    addTarget(QStringLiteral(" app.exe \"%1\"").arg(dir->path()));
+    config.add(QStringLiteral("TARGET"), QString(), QStringLiteral(" tool \"%1\"").arg(second.path()));
+    makeBody();
+    QCOMPARE(rowNames(), (QStringList{"app.exe", "app-1.exe"}));
+
+    auto *targets = body->findChild<QComboBox *>(QStringLiteral("Targets"));
+    QCOMPARE(targets->count(), 2);
+    targets->setFocus();
+    QTest::keyClick(targets, Qt::Key_Down);
+    QCOMPARE(targets->currentIndex(), 1);
+    QCOMPARE(rowNames(), (QStringList{"tool", "tool-2", "tool-1"}));
+    QCOMPARE(second.linkTarget(QStringLiteral("tool")), QStringLiteral("tool-2"));
+    QCOMPARE(edit(body.data(), "Target")->text(), QStringLiteral("tool"));
+    QCOMPARE(edit(body.data(), "BaseDir")->text(), second.path());
+    // A window is never made smaller than its layout allows.
+    QCOMPARE(body->height(), qMax(38 * 3 + 62, body->minimumSizeHint().height()));
+}
+
+void TestBody::pick_repointsLink()
+{
+    dir->add(QStringLiteral("app-1.exe"), "1");
+    dir->add(QStringLiteral("app-2.exe"), "2");
+    dir->add(QStringLiteral("app-3.exe"), "3");
+    dir->link(QStringLiteral("app-3.exe"), QStringLiteral("app.exe"));
+    addTarget(QStringLiteral(" app.exe \"%1\"").arg(dir->path()));
+    makeBody();
+    QCOMPARE(current(), QStringList{"app-3.exe"});
+
+    for (const QString &pick : {QStringLiteral("app-1.exe"), QStringLiteral("app-2.exe")}) {
+        QPointer<ExeFile> old = rowNamed(pick);
+        QVERIFY(old);
+        clickSelect(old);
+        QCOMPARE(dir->linkTarget(QStringLiteral("app.exe")), pick);
+        QCOMPARE(current(), QStringList{pick});
+        QVERIFY(!rows().contains(old.data()));
+        QCOMPARE(dir->entries(), (QStringList{"app-1.exe", "app-2.exe", "app-3.exe", "app.exe"}));
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(body->findChildren<ExeFile *>().size(), 4);
+}
+
+void TestBody::pick_currentVersion_relists()
+{
+    dir->add(QStringLiteral("app-1.exe"), "1");
+    dir->link(QStringLiteral("app-1.exe"), QStringLiteral("app.exe"));
+    addTarget(QStringLiteral(" app.exe \"%1\"").arg(dir->path()));
+    makeBody();
+    QPointer<ExeFile> old = rowNamed(QStringLiteral("app-1.exe"));
+    clickSelect(old);
+    QVERIFY(!rows().contains(old.data()));
+    QCOMPARE(current(), QStringList{"app-1.exe"});
+    QCOMPARE(dir->linkTarget(QStringLiteral("app.exe")), QStringLiteral("app-1.exe"));
+}
+
+void TestBody::toLink_button_setsPlainTargetAside()
+{
+    dir->add(QStringLiteral("app-1.exe"), "1");
+    dir->add(QStringLiteral("app.exe"), "plain target");
+    addTarget(QStringLiteral(" app.exe \"%1\"").arg(dir->path()));
+    makeBody();
+    ExeFile *target = rowNamed(QStringLiteral("app.exe"));
+    QVERIFY(target->isTarget);
+    QVERIFY(button(target, "ChangeLinkB")->isVisible());
+    QVERIFY(current().isEmpty());
+
+    QTest::mouseClick(button(target, "ChangeLinkB"), Qt::LeftButton);
+    const QString dated = QStringLiteral("app-%1-1.exe").arg(QDate::currentDate().toString(QStringLiteral("yyyyMMdd")));
+    QCOMPARE(dir->read(dated), QByteArray("plain target"));
+    QCOMPARE(dir->linkTarget(QStringLiteral("app.exe")), dated);
+    QCOMPARE(current(), QStringList{dated});
+    QVERIFY(!button(rowNamed(QStringLiteral("app.exe")), "ChangeLinkB")->isVisible());
+    QCOMPARE(dir->entries(), (QStringList{"app-1.exe", dated, "app.exe"}));
+}
+
+void TestBody::pick_fromPlainTarget_setsItAsideFirst()
+{
+    dir->add(QStringLiteral("app.exe"), "plain target");
+    dir->add(QStringLiteral("app-1.exe"), "1");
+    addTarget(QStringLiteral(" app.exe \"%1\"").arg(dir->path()));
+    makeBody();
+    clickSelect(rowNamed(QStringLiteral("app-1.exe")));
+    const QString dated = QStringLiteral("app-%1-1.exe").arg(QDate::currentDate().toString(QStringLiteral("yyyyMMdd")));
+    QCOMPARE(dir->read(dated), QByteArray("plain target"));
+    QCOMPARE(dir->linkTarget(QStringLiteral("app.exe")), QStringLiteral("app-1.exe"));
+    QCOMPARE(current(), QStringList{"app-1.exe"});
+    QCOMPARE(dir->entries(), (QStringList{"app-1.exe", dated, "app.exe"}));
+}
+
+void TestBody::rename_currentVersion_linkFollows()
+{
+    dir->add(QStringLiteral("app-1.exe"), "1");
+    dir->add(QStringLiteral("app-2.exe"), "2");
+    dir->link(QStringLiteral("app-1.exe"), QStringLiteral("app.exe"));
+    addTarget(QStringLiteral(" app.exe \"%1\"").arg(dir->path()));
+    makeBody();
+    QPointer<ExeFile> row = rowNamed(QStringLiteral("app-1.exe"));
+    QLineEdit *name = edit(row, "Name");
+    name->selectAll();
+    QTest::keyClicks(name, QStringLiteral("app-1-good.exe"));
+    QTest::mouseClick(button(row, "RenameB"), Qt::LeftButton);
+    QVERIFY(!rows().contains(row.data()));
+    QCOMPARE(dir->read(QStringLiteral("app-1-good.exe")), QByteArray("1"));
+    QCOMPARE(dir->linkTarget(QStringLiteral("app.exe")), QStringLiteral("app-1-good.exe"));
+    QCOMPARE(current(), QStringList{"app-1-good.exe"});
+    QCOMPARE(dir->entries(), (QStringList{"app-1-good.exe", "app-2.exe", "app.exe"}));
+}
+
+void TestBody::rename_otherVersion_linkStays()
+{
+    dir->add(QStringLiteral("app-1.exe"), "1");
+    dir->add(QStringLiteral("app-2.exe"), "2");
+    dir->link(QStringLiteral("app-1.exe"), QStringLiteral("app.exe"));
+    addTarget(QStringLiteral(" app.exe \"%1\"").arg(dir->path()));
+    makeBody();
+    const QList<ExeFile *> before = rows();
+    ExeFile *row = rowNamed(QStringLiteral("app-2.exe"));
+    edit(row, "Name")->selectAll();
+    QTest::keyClicks(edit(row, "Name"), QStringLiteral("app-2b.exe"));
+    QTest::mouseClick(button(row, "RenameB"), Qt::LeftButton);
+    QCOMPARE(rows(), before); // no new listing
+    QCOMPARE(nameOf(row), QStringLiteral("app-2b.exe"));
+    QCOMPARE(dir->read(QStringLiteral("app-2b.exe")), QByteArray("2"));
+    QCOMPARE(dir->linkTarget(QStringLiteral("app.exe")), QStringLiteral("app-1.exe"));
+    QCOMPARE(current(), QStringList{"app-1.exe"});
+}
+
+QTEST_MAIN(TestBody)
+#include "tst_body.moc"

@@ -1,0 +1,311 @@
+#include "exefiles.h"
+#include "versiondir.h"
+
+#include <QtTest>
+
+// The version set without a window: container, order, target, link creation
+// and the marks it leaves on the rows.
+class TestExeFiles : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void pack_ownClearLeavesItems();
+    void clear_disposesRowsAndSkipsNulls();
+    void add_wiresRowAndNumbersButtons();
+    void metaObject_castsByClassName();
+    void sort_newestFirst_tiesKeepEarlier();
+    void sort_unknownTimesKeepOrder();
+    void findLink_empty_createsNothing();
+    void findLink_marksCurrentVersion();
+    void findLink_twoCandidates_laterBornWins();
+    void findLink_linkOutsideListing_marksNothing();
+    void findLink_missingLink_createdToNewest_data();
+    void findLink_missingLink_createdToNewest();
+    void findLink_nothingButALinkIsReplaced_data();
+    void findLink_nothingButALinkIsReplaced();
+
+private:
+    QList<ExeFile *> fill(ExeFiles &set, VersionDir &dir, const QStringList &names);
+    static QStringList names(const ExeFiles &set);
+    static QRadioButton *select(ExeFile *row) { return row->findChild<QRadioButton *>(QStringLiteral("Select")); }
+    static bool isGreen(ExeFile *row)
+    {
+        return row->findChild<QLineEdit *>(QStringLiteral("Name"))->styleSheet()
+                == QLatin1String("background-color: rgb(230, 255, 230);");
+    }
+};
+
+void TestExeFiles::initTestCase()
+{
+    VersionDir probe;
+    if (!probe.hasBirthTimes())
+        QSKIP("this file system keeps no birth times, so no newest-first order can be checked");
+}
+
+QList<ExeFile *> TestExeFiles::fill(ExeFiles &set, VersionDir &dir, const QStringList &names)
+{
+    QList<ExeFile *> rows;
+    for (const QString &name : names) {
+        auto *row = new ExeFile(QDir(dir.path()), name, nullptr);
+        set.add(row);
+        rows << row;
+    }
+    return rows;
+}
+
+QStringList TestExeFiles::names(const ExeFiles &set)
+{
+    QStringList result;
+    for (ExeFile *row : set.items)
+        result << row->fileInfo.fileName();
+    return result;
+}
+
+void TestExeFiles::pack_ownClearLeavesItems()
+{
+    Pack<QObject *> pack;
+    pack.clear();
+    QVERIFY(pack.items.isEmpty());
+    QObject a;
+    QPointer<QObject> watch(&a);
+    pack.add(&a);
+    pack.add(&a);
+    QCOMPARE(pack.items.size(), 2);
+    pack.clear();
+    QVERIFY(pack.items.isEmpty());
+    QVERIFY(!watch.isNull());
+}
+
+void TestExeFiles::clear_disposesRowsAndSkipsNulls()
+{
+    VersionDir dir;
+    dir.add(QStringLiteral("app-1.exe"), "1");
+    ExeFiles set(nullptr);
+    set.clear();
+    const QList<ExeFile *> rows = fill(set, dir, {QStringLiteral("app-1.exe"), QStringLiteral("app-1.exe")});
+    set.items.append(nullptr);
+    QPointer<ExeFile> first(rows.at(0));
+    QPointer<ExeFile> second(rows.at(1));
+    Pack<ExeFile *> &pack = set;
+    pack.clear(); // through the base, as the window may
+    QVERIFY(set.items.isEmpty());
+    QVERIFY(set.group.buttons().isEmpty());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(first.isNull());
+    QVERIFY(second.isNull());
+}
+
+void TestExeFiles::add_wiresRowAndNumbersButtons()
+{
+    VersionDir dir;
+    dir.add(QStringLiteral("app-1.exe"), "1");
+    dir.add(QStringLiteral("app-2.exe"), "2");
+    for (int listing = 0; listing < 2; ++listing) {
+        ExeFiles set(nullptr);
+        const QList<ExeFile *> rows = fill(set, dir, {QStringLiteral("app-1.exe"), QStringLiteral("app-2.exe"),
+                                                      QStringLiteral("app-1.exe")});
+        // The ids the toolkit would give: -2, -3, ... in the order of adding.
+        QCOMPARE(set.group.id(select(rows.at(0))), -2);
+        QCOMPARE(set.group.id(select(rows.at(1))), -3);
+        QCOMPARE(set.items.size(), 3);
+        QSignalSpy relayed(&set, SIGNAL(newLink()));
+        emit rows.at(1)->newLink();
+        QCOMPARE(relayed.count(), 1);
+        set.clear();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        // A second listing in the same set starts from -2 again.
+        auto *again = new ExeFile(QDir(dir.path()), QStringLiteral("app-2.exe"), nullptr);
+        set.add(again);
+        QCOMPARE(set.group.id(select(again)), -2);
+        set.clear();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+void TestExeFiles::metaObject_castsByClassName()
+{
+    ExeFiles set(nullptr);
+    QCOMPARE(set.qt_metacast("ExeFiles"), static_cast<void *>(&set));
+    QCOMPARE(set.qt_metacast("Pack<ExeFile*>"), static_cast<void *>(static_cast<Pack<ExeFile *> *>(&set)));
+    QVERIFY(!set.qt_metacast("Body"));
+    const QMetaObject *meta = set.metaObject();
+    QCOMPARE(meta->method(meta->methodOffset()).methodSignature(), QByteArray("newLink()"));
+    QCOMPARE(meta->method(meta->methodOffset() + 1).methodSignature(), QByteArray("selectLink(QAbstractButton*)"));
+    QCOMPARE(meta->method(meta->methodOffset() + 2).methodSignature(), QByteArray("reLink()"));
+}
+
+void TestExeFiles::sort_newestFirst_tiesKeepEarlier()
+{
+    VersionDir dir;
+    dir.add(QStringLiteral("app-1.exe"), "1");
+    dir.add(QStringLiteral("app-2.exe"), "2");
+    dir.add(QStringLiteral("app-3.exe"), "3");
+    dir.link(QStringLiteral("app-2.exe"), QStringLiteral("app.exe")); // born as app-2.exe
+    ExeFiles set(nullptr);
+    fill(set, dir, {QStringLiteral("app-1.exe"), QStringLiteral("app-2.exe"), QStringLiteral("app-3.exe"),
+                    QStringLiteral("app.exe")});
+    set.sortByBirthTime();
+    // The link ties with app-2.exe and is only moved past the older app-1.exe.
+    QCOMPARE(names(set), (QStringList{"app-3.exe", "app-2.exe", "app.exe", "app-1.exe"}));
+    set.clear();
+}
+
+void TestExeFiles::sort_unknownTimesKeepOrder()
+{
+    VersionDir dir;
+    dir.add(QStringLiteral("app-2.exe"), "2");
+    ExeFiles set(nullptr);
+    // Rows for names that are not there have no birth time: each compares as
+    // equal to every other, so nothing moves.
+    fill(set, dir, {QStringLiteral("b-missing"), QStringLiteral("app-2.exe"), QStringLiteral("a-missing")});
+    set.sortByBirthTime();
+    QCOMPARE(names(set), (QStringList{"b-missing", "app-2.exe", "a-missing"}));
+    set.clear();
+}
+
+void TestExeFiles::findLink_empty_createsNothing()
+{
+    VersionDir dir;
+    ExeFiles set(nullptr);
+    set.findLink(QStringLiteral("app"), QStringLiteral("exe"), QDir(dir.path()));
+    QCOMPARE(set.targetIndex, -1);
+    QVERIFY(dir.entries().isEmpty());
+}
+
+void TestExeFiles::findLink_marksCurrentVersion()
+{
+    VersionDir dir;
+    dir.add(QStringLiteral("app-1.exe"), "1");
+    dir.add(QStringLiteral("app-2.exe"), "2");
+    dir.link(QStringLiteral("app-1.exe"), QStringLiteral("app.exe"));
+    ExeFiles set(nullptr);
+    fill(set, dir, {QStringLiteral("app-1.exe"), QStringLiteral("app-2.exe"), QStringLiteral("app.exe")});
+    set.findLink(QStringLiteral("app"), QStringLiteral("exe"), QDir(dir.path()));
+    QCOMPARE(names(set), (QStringList{"app-2.exe", "app-1.exe", "app.exe"}));
+    QCOMPARE(set.targetIndex, 2);
+    ExeFile *target = set.items.at(2);
+    QVERIFY(target->isTarget);
+    QVERIFY(select(target)->isHidden());
+    QVERIFY(target->findChild<QPushButton *>(QStringLiteral("RenameB"))->isHidden());
+    QVERIFY(target->findChild<QPushButton *>(QStringLiteral("ChangeLinkB"))->isHidden());
+    QVERIFY(select(set.items.at(1))->isChecked() && isGreen(set.items.at(1)));
+    QVERIFY(!select(set.items.at(0))->isChecked() && !isGreen(set.items.at(0)));
+    QVERIFY(!set.items.at(0)->isTarget);
+    set.clear();
+}
+
+void TestExeFiles::findLink_twoCandidates_laterBornWins()
+{
+    VersionDir dir;
+    dir.add(QStringLiteral("app.exe"), "plain, older");
+    dir.add(QStringLiteral("app.dll"), "newer");
+    ExeFiles set(nullptr);
+    fill(set, dir, {QStringLiteral("app.dll"), QStringLiteral("app.exe")});
+    set.findLink(QStringLiteral("app"), QStringLiteral("exe"), QDir(dir.path()));
+    QCOMPARE(set.targetIndex, 0);
+    QCOMPARE(set.items.at(0)->fileInfo.fileName(), QStringLiteral("app.dll"));
+    QVERIFY(!set.items.at(1)->isTarget);
+    // Not a link: "to Link" is offered and no version is marked.
+    QVERIFY(!set.items.at(0)->findChild<QPushButton *>(QStringLiteral("ChangeLinkB"))->isHidden());
+    QVERIFY(!select(set.items.at(1))->isChecked());
+    set.clear();
+}
+
+void TestExeFiles::findLink_linkOutsideListing_marksNothing()
+{
+    VersionDir dir;
+    dir.add(QStringLiteral("elsewhere.bin"), "x");
+    dir.add(QStringLiteral("app-1.exe"), "1");
+    dir.link(QStringLiteral("elsewhere.bin"), QStringLiteral("app.exe"));
+    ExeFiles set(nullptr);
+    fill(set, dir, {QStringLiteral("app-1.exe"), QStringLiteral("app.exe")});
+    set.findLink(QStringLiteral("app"), QStringLiteral("exe"), QDir(dir.path()));
+    QVERIFY(set.targetIndex >= 0);
+    for (ExeFile *row : set.items)
+        QVERIFY(!select(row)->isChecked() && !isGreen(row));
+    set.clear();
+}
+
+void TestExeFiles::findLink_missingLink_createdToNewest_data()
+{
+    QTest::addColumn<QString>("base");
+    QTest::addColumn<QString>("suffix");
+    QTest::addColumn<QString>("linkName");
+    QTest::addColumn<bool>("dangling");
+    QTest::newRow("with suffix") << "app" << "exe" << "app.exe" << false;
+    QTest::newRow("no suffix, no trailing dot") << "app" << "" << "app" << false;
+    QTest::newRow("dangling link replaced") << "app" << "exe" << "app.exe" << true;
+}
+
+void TestExeFiles::findLink_missingLink_createdToNewest()
+{
+    QFETCH(QString, base);
+    QFETCH(QString, suffix);
+    QFETCH(QString, linkName);
+    QFETCH(bool, dangling);
+    VersionDir dir;
+    dir.add(QStringLiteral("app-1.exe"), "1");
+    dir.add(QStringLiteral("app-2.exe"), "2");
+    if (dangling)
+        dir.link(QStringLiteral("gone.exe"), linkName);
+    ExeFiles set(nullptr);
+    fill(set, dir, {QStringLiteral("app-1.exe"), QStringLiteral("app-2.exe")});
+    set.findLink(base, suffix, QDir(dir.path()));
+    QCOMPARE(dir.linkTarget(linkName), QStringLiteral("app-2.exe"));
+    QCOMPARE(names(set), (QStringList{linkName, "app-2.exe", "app-1.exe"}));
+    QCOMPARE(set.targetIndex, 0);
+    QVERIFY(set.items.at(0)->isTarget);
+    QVERIFY(select(set.items.at(0))->isHidden());
+    QVERIFY(select(set.items.at(1))->isChecked() && isGreen(set.items.at(1)));
+    QStringList expected{"app-1.exe", "app-2.exe", linkName};
+    expected.sort();
+    QCOMPARE(dir.entries(), expected);
+    // The new row relays its signal like every other.
+    QSignalSpy relayed(&set, SIGNAL(newLink()));
+    emit set.items.at(0)->newLink();
+    QCOMPARE(relayed.count(), 1);
+    set.clear();
+}
+
+// Whatever stands at the link's name but is not listed (a hidden file, a pipe,
+// a directory) is left alone: no link takes its place.
+void TestExeFiles::findLink_nothingButALinkIsReplaced_data()
+{
+    QTest::addColumn<QString>("standing");
+    QTest::newRow("hidden file") << "file";
+    QTest::newRow("fifo") << "fifo";
+    QTest::newRow("directory") << "directory";
+}
+
+void TestExeFiles::findLink_nothingButALinkIsReplaced()
+{
+    QFETCH(QString, standing);
+    VersionDir dir;
+    dir.add(QStringLiteral("app-1.exe"), "1");
+    const QString at = dir.path(QStringLiteral("app.exe"));
+    if (standing == QLatin1String("file"))
+        dir.add(QStringLiteral("app.exe"), "the user's only copy");
+    else if (standing == QLatin1String("directory"))
+        QVERIFY(QDir().mkdir(at));
+    else if (QProcess::execute(QStringLiteral("mkfifo"), {at}) != 0)
+        QSKIP("mkfifo is not available");
+    ExeFiles set(nullptr);
+    fill(set, dir, {QStringLiteral("app-1.exe")}); // as if the listing had not shown it
+    set.findLink(QStringLiteral("app"), QStringLiteral("exe"), QDir(dir.path()));
+    QCOMPARE(dir.entries(), (QStringList{"app-1.exe", "app.exe"}));
+    QVERIFY(dir.linkTarget(QStringLiteral("app.exe")).isEmpty());
+    if (standing == QLatin1String("file")) {
+        QCOMPARE(dir.read(QStringLiteral("app.exe")), QByteArray("the user's only copy"));
+        // The file is not a link, so it becomes the target row with "to Link".
+        QCOMPARE(set.targetIndex, 0);
+    } else {
+        QCOMPARE(set.targetIndex, -1);
+    }
+    set.clear();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+QTEST_MAIN(TestExeFiles)
+#include "tst_exefiles.moc"
