@@ -3,6 +3,8 @@
 
 #include <QtTest>
 
+#include <numeric>
+
 // The version set without a window: container, order, target, link creation
 // and the marks it leaves on the rows.
 class TestExeFiles : public QObject
@@ -17,6 +19,9 @@ private slots:
     void metaObject_castsByClassName();
     void sort_newestFirst_tiesKeepEarlier();
     void sort_unknownTimesKeepOrder();
+    void sortOrder_matchesPlainSelectionSort_data();
+    void sortOrder_matchesPlainSelectionSort();
+    void clear_rowInUse_isDeletedLater();
     void findLink_empty_createsNothing();
     void findLink_marksCurrentVersion();
     void findLink_twoCandidates_laterBornWins();
@@ -163,6 +168,81 @@ void TestExeFiles::sort_unknownTimesKeepOrder()
     set.sortByBirthTime();
     QCOMPARE(names(set), (QStringList{"b-missing", "app-2.exe", "a-missing"}));
     set.clear();
+}
+
+// The order of the plain selection sort, comparing as QDateTime::msecsTo
+// does: an unknown time is equal to everything.
+static QVector<int> plainSelectionSort(QVector<qint64> times, QVector<bool> known)
+{
+    QVector<int> order(times.size());
+    std::iota(order.begin(), order.end(), 0);
+    for (int i = 0; i < times.size() - 1; ++i) {
+        int best = i;
+        for (int j = i + 1; j < times.size(); ++j) {
+            if (known[best] && known[j] && times[j] - times[best] > 0)
+                best = j;
+        }
+        if (best != i) {
+            std::swap(order[i], order[best]);
+            std::swap(times[i], times[best]);
+            std::swap(known[i], known[best]);
+        }
+    }
+    return order;
+}
+
+void TestExeFiles::sortOrder_matchesPlainSelectionSort_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("distinctTimes");
+    QTest::addColumn<int>("unknownPercent");
+    QTest::newRow("empty") << 0 << 1 << 0;
+    QTest::newRow("one") << 1 << 1 << 0;
+    QTest::newRow("all equal") << 50 << 1 << 0;
+    QTest::newRow("all unknown") << 50 << 5 << 100;
+    QTest::newRow("many ties") << 300 << 4 << 0;
+    QTest::newRow("ties and unknowns") << 300 << 6 << 20;
+    QTest::newRow("mostly distinct, few unknown") << 1000 << 100000 << 3;
+    QTest::newRow("odd size") << 257 << 30 << 10;
+}
+
+void TestExeFiles::sortOrder_matchesPlainSelectionSort()
+{
+    QFETCH(int, count);
+    QFETCH(int, distinctTimes);
+    QFETCH(int, unknownPercent);
+    QRandomGenerator generator(quint32(count * 7919 + distinctTimes));
+    for (int round = 0; round < 20; ++round) {
+        QVector<qint64> times(count);
+        QVector<bool> known(count);
+        for (int i = 0; i < count; ++i) {
+            times[i] = 1700000000000LL + generator.bounded(distinctTimes);
+            known[i] = int(generator.bounded(100)) >= unknownPercent;
+        }
+        QCOMPARE(ExeFiles::newestFirstOrder(times, known), plainSelectionSort(times, known));
+    }
+}
+
+void TestExeFiles::clear_rowInUse_isDeletedLater()
+{
+    VersionDir dir;
+    dir.add(QStringLiteral("app-1.exe"), "1");
+    dir.add(QStringLiteral("app-2.exe"), "2");
+    ExeFiles set(nullptr);
+    const QList<ExeFile *> rows = fill(set, dir, {QStringLiteral("app-1.exe"), QStringLiteral("app-2.exe")});
+    QPointer<ExeFile> inUse(rows.at(0));
+    QPointer<ExeFile> idle(rows.at(1));
+    {
+        const ExeFile::BusyScope busy(rows.at(0));
+        set.clear();
+        QVERIFY(idle.isNull());
+        QVERIFY(!inUse.isNull());
+        QVERIFY(inUse->isHidden());
+        QVERIFY(!inUse->findChild<QRadioButton *>(QStringLiteral("Select"))->group());
+    }
+    QVERIFY(!ExeFile::isBusy(inUse));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(inUse.isNull());
 }
 
 void TestExeFiles::findLink_empty_createsNothing()

@@ -43,8 +43,11 @@ void Body::changedTargets()
 
 void Body::clearTargetList()
 {
-    for (ExeFile *row : qAsConst(exeFiles.items))
-        TargetList->removeWidget(row);
+    // The list holds nothing but the rows. Taking them from the end keeps
+    // this linear; QLayout::removeWidget would search the whole list for
+    // each row.
+    for (int i = TargetList->count() - 1; i >= 0; --i)
+        delete TargetList->takeAt(i);
     exeFiles.clear();
 }
 
@@ -56,6 +59,9 @@ void Body::selectTarget(int idx)
     const QString base = info.completeBaseName();
     const QString suffix = info.suffix();
     Target->setText(info.fileName());
+    // Rows are taken away and laid out while the list is hidden, so that
+    // the layout is not redone for every row that leaves or appears.
+    TargetListFrame->hide();
     clearTargetList();
     const QDir dir = info.dir();
     BaseDir->setText(dir.absolutePath());
@@ -75,15 +81,18 @@ void Body::selectTarget(int idx)
     const bool longListing = entries.size() > LongListing;
     if (longListing)
         QApplication::setOverrideCursor(Qt::WaitCursor);
-    // Rows are laid out while the list is hidden, so that the layout is not
-    // redone for every row that appears.
-    TargetListFrame->hide();
+    int built = 0;
     for (const QString &name : entries) {
         auto *row = new ExeFile(dir, name, nullptr);
         if (row->isFile)
             exeFiles.add(row);
         else
             row->deleteLater();
+        // Every new widget posts an event to itself, and Qt searches all
+        // pending events whenever it posts to a widget that already has one:
+        // handing them out as we go keeps that search short.
+        if (++built % 64 == 0)
+            QCoreApplication::sendPostedEvents();
     }
     exeFiles.findLink(base, suffix, dir);
     const int n = exeFiles.items.size();

@@ -33,10 +33,30 @@ ExeFile::ExeFile(QDir dir, QString name, QWidget *parent)
 
 ExeFile::~ExeFile() = default;
 
+// Rows whose code is running; a handful at most.
+static QVector<const ExeFile *> busyRows;
+
+ExeFile::BusyScope::BusyScope(const ExeFile *row)
+    : row(row)
+{
+    busyRows.append(row);
+}
+
+ExeFile::BusyScope::~BusyScope()
+{
+    busyRows.removeOne(row);
+}
+
+bool ExeFile::isBusy(const ExeFile *row)
+{
+    return busyRows.contains(row);
+}
+
 void ExeFile::changeLinkTo(QString link)
 {
     if (!isLink)
         return;
+    const BusyScope busy(this);
     // Only a link is ever replaced: if another program has put a file at
     // this name since the listing, it stays.
     SafeFs::pointLinkTo(link, fileInfo.absoluteFilePath());
@@ -45,6 +65,7 @@ void ExeFile::changeLinkTo(QString link)
 
 void ExeFile::changeToLink()
 {
+    const BusyScope busy(this);
     const QString stem = fileInfo.completeBaseName()
             + QDateTime::currentDateTime().toString(QStringLiteral("-yyyyMMdd"));
     const QString suffix = fileInfo.suffix();
@@ -73,6 +94,7 @@ void ExeFile::changeToLink()
 
 void ExeFile::rename()
 {
+    const BusyScope busy(this);
     const QFileInfo candidate(fileInfo.dir(), Name->text());
     if (Name->text().isEmpty() || candidate.exists() || SafeFs::exists(candidate.absoluteFilePath())) {
         Name->setText(fileInfo.fileName());

@@ -25,6 +25,22 @@ public:
     QFileInfo fileInfo;
     QFileInfo linkInfo;
 
+    // True while one of the row's operations, or a click on its radio button
+    // handled by the version set, is on the call stack: such a row must
+    // outlive the listing that the operation sets off.
+    static bool isBusy(const ExeFile *row);
+
+    class BusyScope
+    {
+    public:
+        explicit BusyScope(const ExeFile *row);
+        ~BusyScope();
+
+    private:
+        Q_DISABLE_COPY(BusyScope)
+        const ExeFile *row; // never dereferenced: the row may be gone
+    };
+
 signals:
     void newLink();
     void linkIsRenamed();

@@ -26,6 +26,11 @@ public:
     void findLink(QString base, QString suffix, QDir dir);
     void sortByBirthTime();
 
+    // The order of a selection sort, newest first, over birth times in
+    // milliseconds; known[i] is false where a time is unknown. Element k is
+    // the index of the row that ends up at position k.
+    static QVector<int> newestFirstOrder(QVector<qint64> times, QVector<bool> known);
+
     int targetIndex;
     QButtonGroup group;
 
