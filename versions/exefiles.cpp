@@ -212,6 +212,13 @@ void ExeFiles::selectLink(QAbstractButton *b)
     ExeFile *target = items.at(targetIndex);
     const QString linkPath = target->fileInfo.absoluteFilePath();
     const QString versionPath = picked->fileInfo.absoluteFilePath();
+    // A version removed by another program since the listing is not linked:
+    // the link would lead nowhere, and the next listing would silently link
+    // the newest version instead. The new listing shows what is there.
+    if (!QFileInfo(versionPath).isFile()) {
+        emit newLink();
+        return;
+    }
     if (!target->isLink) {
         // This rebuilds the listing: no row may be touched after it.
         target->changeToLink();
