@@ -1,6 +1,7 @@
 #include "body.h"
 #include "configstore.h"
 #include "safefs.h"
+#include "rowdriver.h"
 #include "versiondir.h"
 
 #include <QScreen>
@@ -40,26 +41,20 @@ private slots:
 private:
     void addTarget(const QString &rest) { config.add(QStringLiteral("Target"), QString(), rest); }
     Body *makeBody();
-    QList<ExeFile *> rows() const;
-    QStringList rowNames() const;
-    static QString nameOf(ExeFile *row) { return edit(row, "Name")->text(); }
-    static QLineEdit *edit(QObject *parent, const char *name)
-    {
-        return parent->findChild<QLineEdit *>(QLatin1String(name));
-    }
-    static QRadioButton *select(ExeFile *row) { return row->findChild<QRadioButton *>(QStringLiteral("Select")); }
-    static QPushButton *button(ExeFile *row, const char *name)
-    {
-        return row->findChild<QPushButton *>(QLatin1String(name));
-    }
+    QList<ExeFile *> rows() const { return RowDriver::rows(body.data()); }
+    QStringList rowNames() const { return RowDriver::rowNames(body.data()); }
+    static QString nameOf(ExeFile *row) { return RowDriver::nameOf(row); }
+    static QLineEdit *edit(QObject *parent, const char *name) { return RowDriver::edit(parent, name); }
+    static QRadioButton *select(ExeFile *row) { return RowDriver::select(row); }
+    static QPushButton *button(ExeFile *row, const char *name) { return RowDriver::button(row, name); }
     static bool isGreen(ExeFile *row)
     {
         return edit(row, "Name")->styleSheet() == QLatin1String("background-color: rgb(230, 255, 230);");
     }
-    ExeFile *rowNamed(const QString &name) const;
+    ExeFile *rowNamed(const QString &name) const { return RowDriver::rowNamed(body.data(), name); }
     // The names of the checked rows, which are also the green ones.
     QStringList current() const;
-    void clickSelect(ExeFile *row);
+    static void clickSelect(ExeFile *row) { RowDriver::clickSelect(row); }
 
     QScopedPointer<VersionDir> dir;
     QScopedPointer<Body> body;
@@ -96,32 +91,6 @@ Body *TestBody::makeBody()
     return body.data();
 }
 
-QList<ExeFile *> TestBody::rows() const
-{
-    QList<ExeFile *> result;
-    auto *grid = body->findChild<QGridLayout *>(QStringLiteral("TargetList"));
-    for (int i = 0; grid && grid->itemAtPosition(i, 0); ++i)
-        result << qobject_cast<ExeFile *>(grid->itemAtPosition(i, 0)->widget());
-    return result;
-}
-
-QStringList TestBody::rowNames() const
-{
-    QStringList names;
-    for (ExeFile *row : rows())
-        names << nameOf(row);
-    return names;
-}
-
-ExeFile *TestBody::rowNamed(const QString &name) const
-{
-    for (ExeFile *row : rows()) {
-        if (nameOf(row) == name)
-            return row;
-    }
-    return nullptr;
-}
-
 QStringList TestBody::current() const
 {
     QStringList names;
@@ -132,16 +101,6 @@ QStringList TestBody::current() const
             names << nameOf(row);
     }
     return names;
-}
-
-void TestBody::clickSelect(ExeFile *row)
-{
-    QRadioButton *radio = select(row);
-    QVERIFY(radio->isVisible());
-    QStyleOptionButton option;
-    option.initFrom(radio);
-    const QRect indicator = radio->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &option, radio);
-    QTest::mouseClick(radio, Qt::LeftButton, Qt::NoModifier, indicator.center());
 }
 
 void TestBody::noTargets_formSize()

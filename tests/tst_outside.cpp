@@ -1,6 +1,7 @@
 #include "body.h"
 #include "configstore.h"
 #include "safefs.h"
+#include "rowdriver.h"
 #include "versiondir.h"
 
 #include <QtTest>
@@ -26,11 +27,9 @@ private slots:
 private:
     void makeBody();
     void relist() { QVERIFY(QMetaObject::invokeMethod(body.data(), "changedTargets")); }
-    QStringList rowNames() const;
-    ExeFile *rowNamed(const QString &name) const;
-    static QRadioButton *select(ExeFile *row) { return row->findChild<QRadioButton *>(QStringLiteral("Select")); }
-    static QLineEdit *nameEdit(ExeFile *row) { return row->findChild<QLineEdit *>(QStringLiteral("Name")); }
-    void clickSelect(ExeFile *row);
+    QStringList rowNames() const { return RowDriver::rowNames(body.data()); }
+    ExeFile *rowNamed(const QString &name) const { return RowDriver::rowNamed(body.data(), name); }
+    static QLineEdit *nameEdit(ExeFile *row) { return RowDriver::edit(row, "Name"); }
     bool makeImmutable();
 
     QScopedPointer<VersionDir> dir;
@@ -74,35 +73,6 @@ void TestOutside::makeBody()
     QVERIFY(QTest::qWaitForWindowExposed(body.data()));
 }
 
-QStringList TestOutside::rowNames() const
-{
-    QStringList names;
-    auto *grid = body->findChild<QGridLayout *>(QStringLiteral("TargetList"));
-    for (int i = 0; grid->itemAtPosition(i, 0); ++i)
-        names << nameEdit(qobject_cast<ExeFile *>(grid->itemAtPosition(i, 0)->widget()))->text();
-    return names;
-}
-
-ExeFile *TestOutside::rowNamed(const QString &name) const
-{
-    auto *grid = body->findChild<QGridLayout *>(QStringLiteral("TargetList"));
-    for (int i = 0; grid->itemAtPosition(i, 0); ++i) {
-        auto *row = qobject_cast<ExeFile *>(grid->itemAtPosition(i, 0)->widget());
-        if (nameEdit(row)->text() == name)
-            return row;
-    }
-    return nullptr;
-}
-
-void TestOutside::clickSelect(ExeFile *row)
-{
-    QRadioButton *radio = select(row);
-    QStyleOptionButton option;
-    option.initFrom(radio);
-    const QRect indicator = radio->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &option, radio);
-    QTest::mouseClick(radio, Qt::LeftButton, Qt::NoModifier, indicator.center());
-}
-
 bool TestOutside::makeImmutable()
 {
     if (QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), dir->path()}) != 0)
@@ -116,10 +86,10 @@ void TestOutside::versionDeletedBeforePick_linkStays()
     makeBody();
     ExeFile *row = rowNamed(QStringLiteral("app-1.exe"));
     QVERIFY(QFile::remove(dir->path(QStringLiteral("app-1.exe"))));
-    clickSelect(row);
+    RowDriver::clickSelect(row);
     QCOMPARE(dir->linkTarget(QStringLiteral("app.exe")), QStringLiteral("app-2.exe"));
     QCOMPARE(rowNames(), (QStringList{"app-3.exe", "app-2.exe", "app.exe"}));
-    QVERIFY(select(rowNamed(QStringLiteral("app-2.exe")))->isChecked());
+    QVERIFY(RowDriver::select(rowNamed(QStringLiteral("app-2.exe")))->isChecked());
     QCOMPARE(dir->entries(), (QStringList{"app-2.exe", "app-3.exe", "app.exe"}));
 }
 
@@ -129,7 +99,7 @@ void TestOutside::linkReplacedByFileBeforePick_fileKept()
     ExeFile *row = rowNamed(QStringLiteral("app-1.exe"));
     QVERIFY(QFile::remove(dir->path(QStringLiteral("app.exe"))));
     dir->add(QStringLiteral("app.exe"), "put here by another program");
-    clickSelect(row);
+    RowDriver::clickSelect(row);
     QCOMPARE(dir->read(QStringLiteral("app.exe")), QByteArray("put here by another program"));
     QVERIFY(!SafeFs::isSymLink(dir->path(QStringLiteral("app.exe"))));
     // The new listing shows a plain target, ready to be made a link.
@@ -168,7 +138,7 @@ void TestOutside::readOnlyDirectory_actionsChangeNothing()
         QSKIP("chattr +i is not supported here");
     const QStringList before = dir->entries();
 
-    clickSelect(rowNamed(QStringLiteral("app-1.exe")));
+    RowDriver::clickSelect(rowNamed(QStringLiteral("app-1.exe")));
     QCOMPARE(dir->linkTarget(QStringLiteral("app.exe")), QStringLiteral("app-2.exe"));
     ExeFile *row = rowNamed(QStringLiteral("app-3.exe"));
     nameEdit(row)->selectAll();
@@ -181,7 +151,7 @@ void TestOutside::readOnlyDirectory_actionsChangeNothing()
     QCOMPARE(rowNames(), (QStringList{"tool-1", "tool"}));
     QTest::mouseClick(rowNamed(QStringLiteral("tool"))->findChild<QPushButton *>(QStringLiteral("ChangeLinkB")),
                       Qt::LeftButton);
-    clickSelect(rowNamed(QStringLiteral("tool-1")));
+    RowDriver::clickSelect(rowNamed(QStringLiteral("tool-1")));
     QCOMPARE(dir->read(QStringLiteral("tool")), QByteArray("plain tool"));
     QVERIFY(!SafeFs::isSymLink(dir->path(QStringLiteral("tool"))));
     QCOMPARE(dir->entries(), before);
@@ -192,7 +162,7 @@ void TestOutside::directoryRemoved_listingEmpties()
     makeBody();
     ExeFile *row = rowNamed(QStringLiteral("app-1.exe"));
     QVERIFY(QDir(dir->path()).removeRecursively());
-    clickSelect(row);
+    RowDriver::clickSelect(row);
     QVERIFY(rowNames().isEmpty());
     QVERIFY(!QFileInfo::exists(dir->path()));
     relist();

@@ -96,7 +96,9 @@ void ExeFile::rename()
 {
     const BusyScope busy(this);
     const QFileInfo candidate(fileInfo.dir(), Name->text());
-    if (Name->text().isEmpty() || candidate.exists() || SafeFs::exists(candidate.absoluteFilePath())) {
+    // An empty text names the directory itself; a dangling link is an entry
+    // too and is never replaced.
+    if (SafeFs::exists(candidate.absoluteFilePath())) {
         Name->setText(fileInfo.fileName());
         return;
     }

@@ -1,0 +1,76 @@
+#ifndef ROWDRIVER_H
+#define ROWDRIVER_H
+
+#include "exefile.h"
+
+#include <QGridLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyleOptionButton>
+#include <QTest>
+
+// Finding and clicking the rows of a window by object names, as a user
+// would see them: top to bottom in the "TargetList" grid.
+namespace RowDriver {
+
+inline QList<ExeFile *> rows(const QWidget *window)
+{
+    QList<ExeFile *> result;
+    auto *grid = window->findChild<QGridLayout *>(QStringLiteral("TargetList"));
+    for (int i = 0; grid && grid->itemAtPosition(i, 0); ++i)
+        result << qobject_cast<ExeFile *>(grid->itemAtPosition(i, 0)->widget());
+    return result;
+}
+
+inline QLineEdit *edit(const QObject *parent, const char *name)
+{
+    return parent->findChild<QLineEdit *>(QLatin1String(name));
+}
+
+inline QPushButton *button(const ExeFile *row, const char *name)
+{
+    return row->findChild<QPushButton *>(QLatin1String(name));
+}
+
+inline QRadioButton *select(const ExeFile *row)
+{
+    return row->findChild<QRadioButton *>(QStringLiteral("Select"));
+}
+
+inline QString nameOf(const ExeFile *row)
+{
+    return edit(row, "Name")->text();
+}
+
+inline QStringList rowNames(const QWidget *window)
+{
+    QStringList names;
+    for (ExeFile *row : rows(window))
+        names << nameOf(row);
+    return names;
+}
+
+inline ExeFile *rowNamed(const QWidget *window, const QString &name)
+{
+    for (ExeFile *row : rows(window)) {
+        if (nameOf(row) == name)
+            return row;
+    }
+    return nullptr;
+}
+
+// A radio button takes a click on its indicator only.
+inline void clickSelect(ExeFile *row)
+{
+    QRadioButton *radio = select(row);
+    QStyleOptionButton option;
+    option.initFrom(radio);
+    const QRect indicator =
+            radio->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &option, radio);
+    QTest::mouseClick(radio, Qt::LeftButton, Qt::NoModifier, indicator.center());
+}
+
+} // namespace RowDriver
+
+#endif // ROWDRIVER_H
