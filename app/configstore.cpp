@@ -57,8 +57,8 @@ void ConfigStore::readFile(const QString &fileName)
     const QFileInfo info(fileName);
     // Only a regular file of sane size is read: a directory, a device or a
     // pipe could block or never end.
-    const bool readable = info.isFile() && info.size() <= MaxFileSize
-            && file.open(QIODevice::ReadOnly);
+    const bool readable
+        = info.isFile() && info.size() <= MaxFileSize && file.open(QIODevice::ReadOnly);
     QByteArray bytes;
     if (readable)
         bytes = file.read(MaxFileSize + 1);

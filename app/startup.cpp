@@ -23,5 +23,6 @@ QString configFileName(const ConfigStore &options)
 
 bool debugToFile(const ConfigStore &config)
 {
-    return config.value(QStringLiteral("Debug_to_file"), QStringLiteral("0")).toInt(nullptr, 10) == 1;
+    return config.value(QStringLiteral("Debug_to_file"), QStringLiteral("0")).toInt(nullptr, 10)
+        == 1;
 }

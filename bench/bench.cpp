@@ -91,10 +91,11 @@ static Result measure(int n)
         file.open(QIODevice::WriteOnly);
     }
     config = ConfigStore();
-    config.add(QStringLiteral("Target"), QString(), QStringLiteral(" app.exe \"%1\"").arg(dir.path()));
+    config.add(QStringLiteral("Target"), QString(),
+               QStringLiteral(" app.exe \"%1\"").arg(dir.path()));
 
     const int repeats = n <= 1000 ? 5 : 2;
-    Result result{n, 1e9, 1e9, 1e9, 0};
+    Result result {n, 1e9, 1e9, 1e9, 0};
     for (int r = 0; r < repeats; ++r)
         result.floor = std::min(result.floor, floorSeconds(n));
 
@@ -110,7 +111,8 @@ static Result measure(int n)
     }
     for (int r = 0; r < repeats; ++r) {
         // Pick a version that is not the current one: the oldest, at the end.
-        const QList<QRadioButton *> buttons = body.findChildren<QRadioButton *>(QStringLiteral("Select"));
+        const QList<QRadioButton *> buttons
+            = body.findChildren<QRadioButton *>(QStringLiteral("Select"));
         QRadioButton *pick = nullptr;
         for (QRadioButton *button : buttons) {
             if (button->isVisible() && !button->isChecked())
@@ -129,7 +131,8 @@ static Result measure(int n)
 
 int main(int argc, char *argv[])
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication::setStyle(QStringLiteral("Fusion"));
     QApplication app(argc, argv);
     QList<int> sizes;

@@ -66,8 +66,8 @@ inline void clickSelect(ExeFile *row)
     QRadioButton *radio = select(row);
     QStyleOptionButton option;
     option.initFrom(radio);
-    const QRect indicator =
-            radio->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &option, radio);
+    const QRect indicator
+        = radio->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &option, radio);
     QTest::mouseClick(radio, Qt::LeftButton, Qt::NoModifier, indicator.center());
 }
 

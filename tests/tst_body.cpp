@@ -1,7 +1,7 @@
 #include "body.h"
 #include "configstore.h"
-#include "safefs.h"
 #include "rowdriver.h"
+#include "safefs.h"
 #include "versiondir.h"
 
 #include <QScreen>
@@ -44,12 +44,19 @@ private:
     QList<ExeFile *> rows() const { return RowDriver::rows(body.data()); }
     QStringList rowNames() const { return RowDriver::rowNames(body.data()); }
     static QString nameOf(ExeFile *row) { return RowDriver::nameOf(row); }
-    static QLineEdit *edit(QObject *parent, const char *name) { return RowDriver::edit(parent, name); }
+    static QLineEdit *edit(QObject *parent, const char *name)
+    {
+        return RowDriver::edit(parent, name);
+    }
     static QRadioButton *select(ExeFile *row) { return RowDriver::select(row); }
-    static QPushButton *button(ExeFile *row, const char *name) { return RowDriver::button(row, name); }
+    static QPushButton *button(ExeFile *row, const char *name)
+    {
+        return RowDriver::button(row, name);
+    }
     static bool isGreen(ExeFile *row)
     {
-        return edit(row, "Name")->styleSheet() == QLatin1String("background-color: rgb(230, 255, 230);");
+        return edit(row, "Name")->styleSheet()
+            == QLatin1String("background-color: rgb(230, 255, 230);");
     }
     ExeFile *rowNamed(const QString &name) const { return RowDriver::rowNamed(body.data(), name); }
     // The names of the checked rows, which are also the green ones.
@@ -125,9 +132,10 @@ void TestBody::listing_newestFirstWithCurrentMarked()
     makeBody();
 
     // The link ties with the file it points to and sorts after it.
-    QCOMPARE(rowNames(), (QStringList{"App-20261103-1.exe", "app-20261102-1.exe", "app.exe",
-                                      "app-20261101-1.exe"}));
-    QCOMPARE(current(), QStringList{"app-20261102-1.exe"});
+    QCOMPARE(rowNames(),
+             (QStringList {"App-20261103-1.exe", "app-20261102-1.exe", "app.exe",
+                           "app-20261101-1.exe"}));
+    QCOMPARE(current(), QStringList {"app-20261102-1.exe"});
     ExeFile *target = rowNamed(QStringLiteral("app.exe"));
     QVERIFY(target->isTarget);
     QVERIFY(!select(target)->isVisible());
@@ -164,8 +172,8 @@ void TestBody::listing_missingLink()
     addTarget(QStringLiteral(" %1 \"%2\"").arg(target, dir->path()));
     makeBody();
     QCOMPARE(dir->linkTarget(target), QStringLiteral("app-2.exe"));
-    QCOMPARE(rowNames(), (QStringList{target, "app-2.exe", "app-1.exe"}));
-    QCOMPARE(current(), QStringList{"app-2.exe"});
+    QCOMPARE(rowNames(), (QStringList {target, "app-2.exe", "app-1.exe"}));
+    QCOMPARE(current(), QStringList {"app-2.exe"});
     QVERIFY(rows().first()->isTarget);
     QVERIFY(!SafeFs::exists(dir->path(target + QLatin1Char('.'))));
     QCOMPARE(dir->entries().size(), 3);
@@ -176,11 +184,18 @@ void TestBody::listing_itemTexts_data()
     QTest::addColumn<QString>("rest");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("targetField");
-    QTest::newRow("two tokens") << " app.exe /opt/tools" << "/opt/tools:app.exe" << "app.exe";
+    QTest::newRow("two tokens") << " app.exe /opt/tools"
+                                << "/opt/tools:app.exe"
+                                << "app.exe";
     QTest::newRow("quoted with blanks") << " \"my app.exe\" \"/opt/my tools\" ignored"
-                                        << "/opt/my tools:my app.exe" << "my app.exe";
-    QTest::newRow("one token") << "\tapp.exe" << ":app.exe" << "app.exe";
-    QTest::newRow("absolute file name") << " /srv/x/app.exe /opt" << "/opt:/srv/x/app.exe" << "app.exe";
+                                        << "/opt/my tools:my app.exe"
+                                        << "my app.exe";
+    QTest::newRow("one token") << "\tapp.exe"
+                               << ":app.exe"
+                               << "app.exe";
+    QTest::newRow("absolute file name") << " /srv/x/app.exe /opt"
+                                        << "/opt:/srv/x/app.exe"
+                                        << "app.exe";
 }
 
 void TestBody::listing_itemTexts()
@@ -205,8 +220,8 @@ void TestBody::listing_wildcardsInBaseName_areLiteral()
     dir->link(QStringLiteral("app[1]-1.exe"), QStringLiteral("app[1].exe"));
     addTarget(QStringLiteral(" \"app[1].exe\" \"%1\"").arg(dir->path()));
     makeBody();
-    QCOMPARE(rowNames(), (QStringList{"app[1]-1.exe", "app[1].exe"}));
-    QCOMPARE(current(), QStringList{"app[1]-1.exe"});
+    QCOMPARE(rowNames(), (QStringList {"app[1]-1.exe", "app[1].exe"}));
+    QCOMPARE(current(), QStringList {"app[1]-1.exe"});
 }
 
 void TestBody::listing_missingDirectory_isEmpty()
@@ -243,9 +258,9 @@ void TestBody::listing_hiddenTargetFile_isKept()
     makeBody();
     QCOMPARE(dir->read(QStringLiteral(".tool")), QByteArray("the user's only copy"));
     QVERIFY(!SafeFs::isSymLink(dir->path(QStringLiteral(".tool"))));
-    QCOMPARE(dir->entries(), (QStringList{".tool", "readme.txt"}));
+    QCOMPARE(dir->entries(), (QStringList {".tool", "readme.txt"}));
     // It still stands at the link's name, so it is shown as a plain target.
-    QCOMPARE(rowNames(), (QStringList{".tool", "readme.txt"}));
+    QCOMPARE(rowNames(), (QStringList {".tool", "readme.txt"}));
     QVERIFY(button(rows().first(), "ChangeLinkB")->isVisible());
 }
 
@@ -267,16 +282,17 @@ void TestBody::chooseTarget_listsIt()
     second.add(QStringLiteral("tool-1"), "t1");
     second.add(QStringLiteral("tool-2"), "t2");
     addTarget(QStringLiteral(" app.exe \"%1\"").arg(dir->path()));
-    config.add(QStringLiteral("TARGET"), QString(), QStringLiteral(" tool \"%1\"").arg(second.path()));
+    config.add(QStringLiteral("TARGET"), QString(),
+               QStringLiteral(" tool \"%1\"").arg(second.path()));
     makeBody();
-    QCOMPARE(rowNames(), (QStringList{"app.exe", "app-1.exe"}));
+    QCOMPARE(rowNames(), (QStringList {"app.exe", "app-1.exe"}));
 
     auto *targets = body->findChild<QComboBox *>(QStringLiteral("Targets"));
     QCOMPARE(targets->count(), 2);
     targets->setFocus();
     QTest::keyClick(targets, Qt::Key_Down);
     QCOMPARE(targets->currentIndex(), 1);
-    QCOMPARE(rowNames(), (QStringList{"tool", "tool-2", "tool-1"}));
+    QCOMPARE(rowNames(), (QStringList {"tool", "tool-2", "tool-1"}));
     QCOMPARE(second.linkTarget(QStringLiteral("tool")), QStringLiteral("tool-2"));
     QCOMPARE(edit(body.data(), "Target")->text(), QStringLiteral("tool"));
     QCOMPARE(edit(body.data(), "BaseDir")->text(), second.path());
@@ -292,16 +308,16 @@ void TestBody::pick_repointsLink()
     dir->link(QStringLiteral("app-3.exe"), QStringLiteral("app.exe"));
     addTarget(QStringLiteral(" app.exe \"%1\"").arg(dir->path()));
     makeBody();
-    QCOMPARE(current(), QStringList{"app-3.exe"});
+    QCOMPARE(current(), QStringList {"app-3.exe"});
 
     for (const QString &pick : {QStringLiteral("app-1.exe"), QStringLiteral("app-2.exe")}) {
         QPointer<ExeFile> old = rowNamed(pick);
         QVERIFY(old);
         clickSelect(old);
         QCOMPARE(dir->linkTarget(QStringLiteral("app.exe")), pick);
-        QCOMPARE(current(), QStringList{pick});
+        QCOMPARE(current(), QStringList {pick});
         QVERIFY(!rows().contains(old.data()));
-        QCOMPARE(dir->entries(), (QStringList{"app-1.exe", "app-2.exe", "app-3.exe", "app.exe"}));
+        QCOMPARE(dir->entries(), (QStringList {"app-1.exe", "app-2.exe", "app-3.exe", "app.exe"}));
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCOMPARE(body->findChildren<ExeFile *>().size(), 4);
@@ -316,7 +332,7 @@ void TestBody::pick_currentVersion_relists()
     QPointer<ExeFile> old = rowNamed(QStringLiteral("app-1.exe"));
     clickSelect(old);
     QVERIFY(!rows().contains(old.data()));
-    QCOMPARE(current(), QStringList{"app-1.exe"});
+    QCOMPARE(current(), QStringList {"app-1.exe"});
     QCOMPARE(dir->linkTarget(QStringLiteral("app.exe")), QStringLiteral("app-1.exe"));
 }
 
@@ -332,12 +348,13 @@ void TestBody::toLink_button_setsPlainTargetAside()
     QVERIFY(current().isEmpty());
 
     QTest::mouseClick(button(target, "ChangeLinkB"), Qt::LeftButton);
-    const QString dated = QStringLiteral("app-%1-1.exe").arg(QDate::currentDate().toString(QStringLiteral("yyyyMMdd")));
+    const QString dated = QStringLiteral("app-%1-1.exe")
+                              .arg(QDate::currentDate().toString(QStringLiteral("yyyyMMdd")));
     QCOMPARE(dir->read(dated), QByteArray("plain target"));
     QCOMPARE(dir->linkTarget(QStringLiteral("app.exe")), dated);
-    QCOMPARE(current(), QStringList{dated});
+    QCOMPARE(current(), QStringList {dated});
     QVERIFY(!button(rowNamed(QStringLiteral("app.exe")), "ChangeLinkB")->isVisible());
-    QCOMPARE(dir->entries(), (QStringList{"app-1.exe", dated, "app.exe"}));
+    QCOMPARE(dir->entries(), (QStringList {"app-1.exe", dated, "app.exe"}));
 }
 
 void TestBody::pick_fromPlainTarget_setsItAsideFirst()
@@ -347,11 +364,12 @@ void TestBody::pick_fromPlainTarget_setsItAsideFirst()
     addTarget(QStringLiteral(" app.exe \"%1\"").arg(dir->path()));
     makeBody();
     clickSelect(rowNamed(QStringLiteral("app-1.exe")));
-    const QString dated = QStringLiteral("app-%1-1.exe").arg(QDate::currentDate().toString(QStringLiteral("yyyyMMdd")));
+    const QString dated = QStringLiteral("app-%1-1.exe")
+                              .arg(QDate::currentDate().toString(QStringLiteral("yyyyMMdd")));
     QCOMPARE(dir->read(dated), QByteArray("plain target"));
     QCOMPARE(dir->linkTarget(QStringLiteral("app.exe")), QStringLiteral("app-1.exe"));
-    QCOMPARE(current(), QStringList{"app-1.exe"});
-    QCOMPARE(dir->entries(), (QStringList{"app-1.exe", dated, "app.exe"}));
+    QCOMPARE(current(), QStringList {"app-1.exe"});
+    QCOMPARE(dir->entries(), (QStringList {"app-1.exe", dated, "app.exe"}));
 }
 
 void TestBody::rename_currentVersion_linkFollows()
@@ -369,8 +387,8 @@ void TestBody::rename_currentVersion_linkFollows()
     QVERIFY(!rows().contains(row.data()));
     QCOMPARE(dir->read(QStringLiteral("app-1-good.exe")), QByteArray("1"));
     QCOMPARE(dir->linkTarget(QStringLiteral("app.exe")), QStringLiteral("app-1-good.exe"));
-    QCOMPARE(current(), QStringList{"app-1-good.exe"});
-    QCOMPARE(dir->entries(), (QStringList{"app-1-good.exe", "app-2.exe", "app.exe"}));
+    QCOMPARE(current(), QStringList {"app-1-good.exe"});
+    QCOMPARE(dir->entries(), (QStringList {"app-1-good.exe", "app-2.exe", "app.exe"}));
 }
 
 void TestBody::rename_otherVersion_linkStays()
@@ -389,7 +407,7 @@ void TestBody::rename_otherVersion_linkStays()
     QCOMPARE(nameOf(row), QStringLiteral("app-2b.exe"));
     QCOMPARE(dir->read(QStringLiteral("app-2b.exe")), QByteArray("2"));
     QCOMPARE(dir->linkTarget(QStringLiteral("app.exe")), QStringLiteral("app-1.exe"));
-    QCOMPARE(current(), QStringList{"app-1.exe"});
+    QCOMPARE(current(), QStringList {"app-1.exe"});
 }
 
 QTEST_MAIN(TestBody)

@@ -47,37 +47,33 @@ void TestConfigStore::readFile_data()
     QTest::addColumn<QStringList>("targetRests");
     QTest::addColumn<int>("entries");
 
-    QTest::newRow("only comments and blanks")
-            << QByteArray("# c\n\n   \n\t\t\n  # Target a b\n") << QStringList{"!Target"}
-            << QStringList() << 0;
+    QTest::newRow("only comments and blanks") << QByteArray("# c\n\n   \n\t\t\n  # Target a b\n")
+                                              << QStringList {"!Target"} << QStringList() << 0;
     QTest::newRow("debug on, any case, with comment")
-            << QByteArray("dEbUg_To_FiLe 1 # on\n") << QStringList{"Debug_to_file=1"}
-            << QStringList() << 1;
+        << QByteArray("dEbUg_To_FiLe 1 # on\n") << QStringList {"Debug_to_file=1"} << QStringList()
+        << 1;
     QTest::newRow("key=value is one key")
-            << QByteArray("Debug_to_file=1\n") << QStringList{"!Debug_to_file"}
-            << QStringList() << 1;
-    QTest::newRow("first duplicate wins")
-            << QByteArray("Debug_to_file 0\nDebug_to_file 1\n") << QStringList{"Debug_to_file=0"}
-            << QStringList() << 2;
+        << QByteArray("Debug_to_file=1\n") << QStringList {"!Debug_to_file"} << QStringList() << 1;
+    QTest::newRow("first duplicate wins") << QByteArray("Debug_to_file 0\nDebug_to_file 1\n")
+                                          << QStringList {"Debug_to_file=0"} << QStringList() << 2;
     QTest::newRow("three targets in order")
-            << QByteArray("Target a.exe d1\n# Target x y\nTARGET b.exe\td2\ntarget c.exe d3 extra\n")
-            << QStringList{"Target=a.exe"}
-            << QStringList{" a.exe d1", " b.exe\td2", " c.exe d3 extra"} << 3;
+        << QByteArray("Target a.exe d1\n# Target x y\nTARGET b.exe\td2\ntarget c.exe d3 extra\n")
+        << QStringList {"Target=a.exe"}
+        << QStringList {" a.exe d1", " b.exe\td2", " c.exe d3 extra"} << 3;
     QTest::newRow("quoted value with spaces")
-            << QByteArray("Path \"C:/my tools/x\" more\n") << QStringList{"Path=C:/my tools/x"}
-            << QStringList() << 1;
+        << QByteArray("Path \"C:/my tools/x\" more\n") << QStringList {"Path=C:/my tools/x"}
+        << QStringList() << 1;
     QTest::newRow("hash inside quotes cuts the line")
-            << QByteArray("Path \"C:/a#b\"\n") << QStringList{"Path=C:/a"} << QStringList() << 1;
-    QTest::newRow("single word") << QByteArray("Lonely\n") << QStringList{"Lonely="}
+        << QByteArray("Path \"C:/a#b\"\n") << QStringList {"Path=C:/a"} << QStringList() << 1;
+    QTest::newRow("single word") << QByteArray("Lonely\n") << QStringList {"Lonely="}
                                  << QStringList() << 1;
     QTest::newRow("quoted key with spaces")
-            << QByteArray("\"my key\"value\n") << QStringList{"my key=value"} << QStringList()
-            << 1;
+        << QByteArray("\"my key\"value\n") << QStringList {"my key=value"} << QStringList() << 1;
     QTest::newRow("CR LF line ends")
-            << QByteArray("Target a.exe d1\r\nDebug_to_file 1\r\n")
-            << QStringList{"Debug_to_file=1", "Target=a.exe"} << QStringList{" a.exe d1"} << 2;
-    QTest::newRow("no final line end") << QByteArray("Target a b") << QStringList{"Target=a"}
-                                       << QStringList{" a b"} << 1;
+        << QByteArray("Target a.exe d1\r\nDebug_to_file 1\r\n")
+        << QStringList {"Debug_to_file=1", "Target=a.exe"} << QStringList {" a.exe d1"} << 2;
+    QTest::newRow("no final line end")
+        << QByteArray("Target a b") << QStringList {"Target=a"} << QStringList {" a b"} << 1;
     QTest::newRow("empty file") << QByteArray() << QStringList() << QStringList() << 0;
 }
 
@@ -109,16 +105,16 @@ void TestConfigStore::readFile_duplicateKeys()
 {
     ConfigStore store;
     store.readFile(writeFile("Key 1\nkey 2\nKey 3\nKEY 4\n"));
-    QCOMPARE(store.keys, (QStringList{"Key", "key", "KEY"}));
-    QCOMPARE(store.keyValues, (QStringList{"1", "2", "4"}));
-    QCOMPARE(store.upperKeys, QStringList{"KEY"});
-    QCOMPARE(store.upperValues, QStringList{"1"});
-    QCOMPARE(store.allValues, (QStringList{"1", "2", "3", "4"}));
+    QCOMPARE(store.keys, (QStringList {"Key", "key", "KEY"}));
+    QCOMPARE(store.keyValues, (QStringList {"1", "2", "4"}));
+    QCOMPARE(store.upperKeys, QStringList {"KEY"});
+    QCOMPARE(store.upperValues, QStringList {"1"});
+    QCOMPARE(store.allValues, (QStringList {"1", "2", "3", "4"}));
     QCOMPARE(store.option(QStringLiteral("key"), QStringLiteral("d")), QStringLiteral("2"));
     QCOMPARE(store.option(QStringLiteral("kEY"), QStringLiteral("d")), QStringLiteral("d"));
     QVERIFY(!store.hasOption(QStringLiteral("kEy")));
     QCOMPARE(store.value(QStringLiteral("kEy"), QStringLiteral("d")), QStringLiteral("1"));
-    QCOMPARE(store.restsOf(QStringLiteral("KeY")), (QStringList{" 1", " 2", " 3", " 4"}));
+    QCOMPARE(store.restsOf(QStringLiteral("KeY")), (QStringList {" 1", " 2", " 3", " 4"}));
     QVERIFY(store.restsOf(QStringLiteral("Other")).isEmpty());
 }
 
@@ -127,7 +123,7 @@ void TestConfigStore::readFile_addsToWhatIsThere()
     ConfigStore store;
     store.add(QStringLiteral("Target"), QStringLiteral("x"), QStringLiteral(" x y"));
     store.readFile(writeFile("Target a b\n"));
-    QCOMPARE(store.restsOf(QStringLiteral("Target")), (QStringList{" x y", " a b"}));
+    QCOMPARE(store.restsOf(QStringLiteral("Target")), (QStringList {" x y", " a b"}));
 }
 
 void TestConfigStore::unopenable_reportsAndStaysEmpty_data()
@@ -208,7 +204,8 @@ void TestConfigStore::encodings_findJapaneseDirectory()
     // The name is stored as UTF-8, readable by every other program.
     QVERIFY(QFile::encodeName(version.fileName()).endsWith(japaneseFile.toUtf8()));
 
-    const QString text = QStringLiteral("# 設定\nTarget %1 \"%2\"\n").arg(japaneseFile, japaneseDir);
+    const QString text
+        = QStringLiteral("# 設定\nTarget %1 \"%2\"\n").arg(japaneseFile, japaneseDir);
     QTextCodec *codec = QTextCodec::codecForName(codecName);
     QVERIFY(codec);
     QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
@@ -218,7 +215,8 @@ void TestConfigStore::encodings_findJapaneseDirectory()
 
     const QStringList rests = store.restsOf(QStringLiteral("Target"));
     QCOMPARE(rests.size(), 1);
-    QCOMPARE(rests.first(), QStringLiteral(" \"%1\"").arg(japaneseDir).prepend(QLatin1Char(' ') + japaneseFile));
+    QCOMPARE(rests.first(),
+             QStringLiteral(" \"%1\"").arg(japaneseDir).prepend(QLatin1Char(' ') + japaneseFile));
     QCOMPARE(store.value(QStringLiteral("Target"), QString()), japaneseFile);
     const QDir found(japaneseDir);
     QVERIFY(found.exists());
@@ -230,19 +228,20 @@ void TestConfigStore::commandLine_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QStringList>("expected"); // "-opt=value" pairs, "!-opt" absent
-    QTest::newRow("program only") << QStringList{"quillfen"} << QStringList{"!-c", "!quillfen"};
-    QTest::newRow("-c file") << QStringList{"quillfen", "-c", "my.cfg"} << QStringList{"-c=my.cfg"};
-    QTest::newRow("-c last") << QStringList{"quillfen", "-c"} << QStringList{"-c="};
-    QTest::newRow("-c then -e") << QStringList{"quillfen", "-c", "-e"}
-                                << QStringList{"-c=", "-e="};
+    QTest::newRow("program only") << QStringList {"quillfen"} << QStringList {"!-c", "!quillfen"};
+    QTest::newRow("-c file") << QStringList {"quillfen", "-c", "my.cfg"}
+                             << QStringList {"-c=my.cfg"};
+    QTest::newRow("-c last") << QStringList {"quillfen", "-c"} << QStringList {"-c="};
+    QTest::newRow("-c then -e") << QStringList {"quillfen", "-c", "-e"}
+                                << QStringList {"-c=", "-e="};
     QTest::newRow("-c twice, first wins")
-            << QStringList{"quillfen", "-c", "a.cfg", "-c", "b.cfg"} << QStringList{"-c=a.cfg"};
+        << QStringList {"quillfen", "-c", "a.cfg", "-c", "b.cfg"} << QStringList {"-c=a.cfg"};
     QTest::newRow("stray word ignored")
-            << QStringList{"quillfen", "stray", "-e", "value", "stray2"}
-            << QStringList{"-e=value", "!stray", "!stray2"};
-    QTest::newRow("case matters") << QStringList{"quillfen", "-E"} << QStringList{"-E=", "!-e"};
-    QTest::newRow("empty argument is a value") << QStringList{"quillfen", "-c", "", "x"}
-                                               << QStringList{"-c="};
+        << QStringList {"quillfen", "stray", "-e", "value", "stray2"}
+        << QStringList {"-e=value", "!stray", "!stray2"};
+    QTest::newRow("case matters") << QStringList {"quillfen", "-E"} << QStringList {"-E=", "!-e"};
+    QTest::newRow("empty argument is a value")
+        << QStringList {"quillfen", "-c", "", "x"} << QStringList {"-c="};
 }
 
 void TestConfigStore::commandLine()
@@ -272,7 +271,8 @@ void TestConfigStore::commandLine()
 
 void TestConfigStore::commandLine_anyEncoding()
 {
-    QByteArray program("quillfen"), option("-c"), latin1("caf\xE9\xFF.cfg"), sjis("\x8E\xC0\x8D\x73");
+    QByteArray program("quillfen"), option("-c"), latin1("caf\xE9\xFF.cfg"),
+        sjis("\x8E\xC0\x8D\x73");
     char *argv[] = {program.data(), option.data(), latin1.data(), sjis.data(), nullptr};
     const ConfigStore store(4, argv);
     QVERIFY(store.hasOption(QStringLiteral("-c")));
@@ -287,7 +287,8 @@ void TestConfigStore::lookups_caseRules()
     QVERIFY(store.has(QStringLiteral("STRASSE")));
     QVERIFY(store.hasOption(QStringLiteral("straße")));
     QVERIFY(!store.hasOption(QStringLiteral("STRASSE")));
-    QCOMPARE(store.value(QStringLiteral("Missing"), QStringLiteral("dflt")), QStringLiteral("dflt"));
+    QCOMPARE(store.value(QStringLiteral("Missing"), QStringLiteral("dflt")),
+             QStringLiteral("dflt"));
 }
 
 QTEST_GUILESS_MAIN(TestConfigStore)

@@ -94,9 +94,9 @@ void TestExeFile::link(const QString &target, const QString &name)
 // Every entry, hidden ones too, so that a stray temporary link shows.
 QStringList TestExeFile::entries() const
 {
-    return QDir(dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System
-                                               | QDir::NoDotAndDotDot,
-                                       QDir::Name);
+    return QDir(dir->path())
+        .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                   QDir::Name);
 }
 
 // Root ignores permission bits; an immutable directory refuses even root.
@@ -177,7 +177,7 @@ void TestExeFile::construct()
     // The row reads, left to right: button, name, link, "to Link", "Rename".
     auto *grid = qobject_cast<QGridLayout *>(r->layout());
     QVERIFY(grid);
-    const QList<QWidget *> order{select, nameEdit, linkEdit, changeLink, renameButton};
+    const QList<QWidget *> order {select, nameEdit, linkEdit, changeLink, renameButton};
     for (int column = 0; column < order.size(); ++column)
         QCOMPARE(grid->itemAtPosition(0, column)->widget(), order.at(column));
     QCOMPARE(changeLink->maximumWidth(), 60);
@@ -210,10 +210,11 @@ void TestExeFile::changeLinkTo_repointsLink()
     QSignalSpy spy(r, SIGNAL(newLink()));
     r->changeLinkTo(path(QStringLiteral("app-2.exe")));
     QCOMPARE(spy.count(), 1);
-    QCOMPARE(QFileInfo(path(QStringLiteral("app.exe"))).symLinkTarget(), path(QStringLiteral("app-2.exe")));
+    QCOMPARE(QFileInfo(path(QStringLiteral("app.exe"))).symLinkTarget(),
+             path(QStringLiteral("app-2.exe")));
     QCOMPARE(read(QStringLiteral("app.exe")), QByteArray("v2"));
     QCOMPARE(read(QStringLiteral("app-1.exe")), QByteArray("v1"));
-    QCOMPARE(entries(), (QStringList{"app-1.exe", "app-2.exe", "app.exe"}));
+    QCOMPARE(entries(), (QStringList {"app-1.exe", "app-2.exe", "app.exe"}));
 }
 
 void TestExeFile::changeLinkTo_notALink_doesNothing()
@@ -236,8 +237,9 @@ void TestExeFile::changeLinkTo_missingVersion_makesDanglingLink()
     QSignalSpy spy(r, SIGNAL(newLink()));
     r->changeLinkTo(path(QStringLiteral("nowhere.exe")));
     QCOMPARE(spy.count(), 1);
-    QCOMPARE(QFileInfo(path(QStringLiteral("app.exe"))).symLinkTarget(), path(QStringLiteral("nowhere.exe")));
-    QCOMPARE(entries(), (QStringList{"app-1.exe", "app.exe"}));
+    QCOMPARE(QFileInfo(path(QStringLiteral("app.exe"))).symLinkTarget(),
+             path(QStringLiteral("nowhere.exe")));
+    QCOMPARE(entries(), (QStringList {"app-1.exe", "app.exe"}));
 }
 
 void TestExeFile::changeLinkTo_fileStandsAtLink_isKept()
@@ -253,7 +255,7 @@ void TestExeFile::changeLinkTo_fileStandsAtLink_isKept()
     QCOMPARE(spy.count(), 1);
     QCOMPARE(read(QStringLiteral("app.exe")), QByteArray("someone's file"));
     QVERIFY(!SafeFs::isSymLink(path(QStringLiteral("app.exe"))));
-    QCOMPARE(entries(), (QStringList{"app-1.exe", "app.exe"}));
+    QCOMPARE(entries(), (QStringList {"app-1.exe", "app.exe"}));
 }
 
 void TestExeFile::changeLinkTo_readOnlyDirectory_keepsOldLink()
@@ -265,8 +267,9 @@ void TestExeFile::changeLinkTo_readOnlyDirectory_keepsOldLink()
     if (!makeImmutable())
         QSKIP("chattr +i is not supported here");
     r->changeLinkTo(path(QStringLiteral("app-2.exe")));
-    QCOMPARE(QFileInfo(path(QStringLiteral("app.exe"))).symLinkTarget(), path(QStringLiteral("app-1.exe")));
-    QCOMPARE(entries(), (QStringList{"app-1.exe", "app-2.exe", "app.exe"}));
+    QCOMPARE(QFileInfo(path(QStringLiteral("app.exe"))).symLinkTarget(),
+             path(QStringLiteral("app-1.exe")));
+    QCOMPARE(entries(), (QStringList {"app-1.exe", "app-2.exe", "app.exe"}));
 }
 
 void TestExeFile::changeToLink_data()
@@ -275,10 +278,11 @@ void TestExeFile::changeToLink_data()
     QTest::addColumn<QStringList>("present"); // dated copies already there, S for the stamp
     QTest::addColumn<QString>("expected");
     QTest::newRow("first copy") << "app.exe" << QStringList() << "appS-1.exe";
-    QTest::newRow("counter") << "app.exe" << QStringList{"appS-1.exe", "appS-2.exe"} << "appS-3.exe";
-    QTest::newRow("gap filled") << "app.exe" << QStringList{"appS-2.exe"} << "appS-1.exe";
-    QTest::newRow("dangling link counts as taken") << "app.exe" << QStringList{"@appS-1.exe"}
-                                                   << "appS-2.exe";
+    QTest::newRow("counter") << "app.exe" << QStringList {"appS-1.exe", "appS-2.exe"}
+                             << "appS-3.exe";
+    QTest::newRow("gap filled") << "app.exe" << QStringList {"appS-2.exe"} << "appS-1.exe";
+    QTest::newRow("dangling link counts as taken")
+        << "app.exe" << QStringList {"@appS-1.exe"} << "appS-2.exe";
     QTest::newRow("no suffix") << "tool" << QStringList() << "toolS-1";
     QTest::newRow("several dots") << "app.beta.exe" << QStringList() << "app.betaS-1.exe";
     QTest::newRow("place marker kept") << "app%1.exe" << QStringList() << "app%1S-1.exe";
@@ -294,7 +298,7 @@ void TestExeFile::changeToLink()
     const QString day = stamp();
     expected.replace(QLatin1Char('S'), day);
     write(name, "the only copy");
-    QStringList all{name, expected};
+    QStringList all {name, expected};
     for (QString copy : present) {
         copy.replace(QLatin1Char('S'), day);
         if (copy.startsWith(QLatin1Char('@'))) {
@@ -332,7 +336,7 @@ void TestExeFile::changeToLink_readOnlyDirectory_keepsFile()
     QVERIFY(r->findChild<QPushButton *>(QStringLiteral("ChangeLinkB"))->isHidden());
     QVERIFY(!SafeFs::isSymLink(path(QStringLiteral("app.exe"))));
     QCOMPARE(read(QStringLiteral("app.exe")), QByteArray("the only copy"));
-    QCOMPARE(entries(), QStringList{"app.exe"});
+    QCOMPARE(entries(), QStringList {"app.exe"});
 }
 
 void TestExeFile::changeToLink_linkFails_fileRenamedBack()
@@ -343,7 +347,8 @@ void TestExeFile::changeToLink_linkFails_fileRenamedBack()
     QVERIFY(QDir().mkpath(mountPoint));
     if (QProcess::execute(QStringLiteral("mount"),
                           {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
-                           QStringLiteral("size=1m,nr_inodes=3"), QStringLiteral("tmpfs"), mountPoint})
+                           QStringLiteral("size=1m,nr_inodes=3"), QStringLiteral("tmpfs"),
+                           mountPoint})
         != 0) {
         mountPoint.clear();
         QSKIP("cannot mount a small tmpfs here (needs root)");
@@ -366,7 +371,7 @@ void TestExeFile::changeToLink_linkFails_fileRenamedBack()
     QVERIFY(back.open(QIODevice::ReadOnly));
     QCOMPARE(back.readAll(), QByteArray("the only copy"));
     QCOMPARE(QDir(mountPoint).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             (QStringList{"app.exe", "filler"}));
+             (QStringList {"app.exe", "filler"}));
 }
 
 void TestExeFile::rename_data()
@@ -417,7 +422,8 @@ void TestExeFile::rename()
     QCOMPARE(read(QStringLiteral("app-2.exe")), QByteArray("v2"));
     QVERIFY(SafeFs::isSymLink(path(QStringLiteral("dangling.exe"))));
     QCOMPARE(r->fileInfo.absoluteFilePath(), path(expectedFile));
-    QCOMPARE(nameEdit->text(), expectedFile == QLatin1String("app-1.exe") ? QStringLiteral("app-1.exe") : typed);
+    QCOMPARE(nameEdit->text(),
+             expectedFile == QLatin1String("app-1.exe") ? QStringLiteral("app-1.exe") : typed);
     if (expectedFile != QLatin1String("app-1.exe"))
         QVERIFY(!SafeFs::exists(path(QStringLiteral("app-1.exe"))));
 }
@@ -449,7 +455,7 @@ void TestExeFile::rename_failure_keepsFileAndPath()
     QCOMPARE(r->fileInfo.absoluteFilePath(), path(QStringLiteral("app-1.exe")));
     QCOMPARE(nameEdit->text(), QStringLiteral("app-1.exe"));
     QCOMPARE(read(QStringLiteral("app-1.exe")), QByteArray("v1"));
-    QCOMPARE(entries(), QStringList{"app-1.exe"});
+    QCOMPARE(entries(), QStringList {"app-1.exe"});
 }
 
 void TestExeFile::pointLinkTo_neverReplacesAFile_data()
@@ -478,12 +484,13 @@ void TestExeFile::pointLinkTo_neverReplacesAFile()
         write(QStringLiteral("app.exe"), "plain");
     else if (standing == QLatin1String("directory"))
         QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("app.exe")));
-    else if (standing == QLatin1String("fifo") && QProcess::execute(QStringLiteral("mkfifo"), {at}) != 0)
+    else if (standing == QLatin1String("fifo")
+             && QProcess::execute(QStringLiteral("mkfifo"), {at}) != 0)
         QSKIP("mkfifo is not available");
 
     const QString target = path(QStringLiteral("app-2.exe"));
     QCOMPARE(SafeFs::pointLinkTo(target, at), succeeds);
-    QCOMPARE(entries(), (QStringList{"app-1.exe", "app.exe"}));
+    QCOMPARE(entries(), (QStringList {"app-1.exe", "app.exe"}));
     if (succeeds) {
         QCOMPARE(QFileInfo(at).symLinkTarget(), target);
     } else {
@@ -513,19 +520,25 @@ void TestExeFile::signals_rowDeletedByReceiver()
     else
         write(QStringLiteral("app.exe"), "plain");
 
-    auto *r = new ExeFile(QDir(dir->path()), operation == QLatin1String("rename")
-                                  ? QStringLiteral("app-1.exe") : QStringLiteral("app.exe"),
+    auto *r = new ExeFile(QDir(dir->path()),
+                          operation == QLatin1String("rename") ? QStringLiteral("app-1.exe")
+                                                               : QStringLiteral("app.exe"),
                           nullptr);
     QPointer<ExeFile> watch(r);
     int received = 0;
-    auto destroyRow = [&] { ++received; delete watch.data(); };
+    auto destroyRow = [&] {
+        ++received;
+        delete watch.data();
+    };
     connect(r, &ExeFile::newLink, this, destroyRow);
     connect(r, &ExeFile::linkIsRenamed, this, destroyRow);
     if (operation == QLatin1String("changeLinkTo")) {
-        QMetaObject::invokeMethod(r, "changeLinkTo", Q_ARG(QString, path(QStringLiteral("app-2.exe"))));
+        QMetaObject::invokeMethod(r, "changeLinkTo",
+                                  Q_ARG(QString, path(QStringLiteral("app-2.exe"))));
     } else if (operation == QLatin1String("changeToLink")) {
         r->findChild<QPushButton *>(QStringLiteral("ChangeLinkB"))->show();
-        QTest::mouseClick(r->findChild<QPushButton *>(QStringLiteral("ChangeLinkB")), Qt::LeftButton);
+        QTest::mouseClick(r->findChild<QPushButton *>(QStringLiteral("ChangeLinkB")),
+                          Qt::LeftButton);
     } else {
         r->findChild<QRadioButton *>(QStringLiteral("Select"))->setChecked(true);
         r->findChild<QLineEdit *>(QStringLiteral("Name"))->setText(QStringLiteral("app-9.exe"));

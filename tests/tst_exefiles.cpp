@@ -34,11 +34,14 @@ private slots:
 private:
     QList<ExeFile *> fill(ExeFiles &set, VersionDir &dir, const QStringList &names);
     static QStringList names(const ExeFiles &set);
-    static QRadioButton *select(ExeFile *row) { return row->findChild<QRadioButton *>(QStringLiteral("Select")); }
+    static QRadioButton *select(ExeFile *row)
+    {
+        return row->findChild<QRadioButton *>(QStringLiteral("Select"));
+    }
     static bool isGreen(ExeFile *row)
     {
         return row->findChild<QLineEdit *>(QStringLiteral("Name"))->styleSheet()
-                == QLatin1String("background-color: rgb(230, 255, 230);");
+            == QLatin1String("background-color: rgb(230, 255, 230);");
     }
 };
 
@@ -89,7 +92,8 @@ void TestExeFiles::clear_disposesRowsAndSkipsNulls()
     dir.add(QStringLiteral("app-1.exe"), "1");
     ExeFiles set(nullptr);
     set.clear();
-    const QList<ExeFile *> rows = fill(set, dir, {QStringLiteral("app-1.exe"), QStringLiteral("app-1.exe")});
+    const QList<ExeFile *> rows
+        = fill(set, dir, {QStringLiteral("app-1.exe"), QStringLiteral("app-1.exe")});
     set.items.append(nullptr);
     QPointer<ExeFile> first(rows.at(0));
     QPointer<ExeFile> second(rows.at(1));
@@ -109,8 +113,10 @@ void TestExeFiles::add_wiresRowAndNumbersButtons()
     dir.add(QStringLiteral("app-2.exe"), "2");
     for (int listing = 0; listing < 2; ++listing) {
         ExeFiles set(nullptr);
-        const QList<ExeFile *> rows = fill(set, dir, {QStringLiteral("app-1.exe"), QStringLiteral("app-2.exe"),
-                                                      QStringLiteral("app-1.exe")});
+        const QList<ExeFile *> rows
+            = fill(set, dir,
+                   {QStringLiteral("app-1.exe"), QStringLiteral("app-2.exe"),
+                    QStringLiteral("app-1.exe")});
         // The ids the toolkit would give: -2, -3, ... in the order of adding.
         QCOMPARE(set.group.id(select(rows.at(0))), -2);
         QCOMPARE(set.group.id(select(rows.at(1))), -3);
@@ -133,11 +139,13 @@ void TestExeFiles::metaObject_castsByClassName()
 {
     ExeFiles set(nullptr);
     QCOMPARE(set.qt_metacast("ExeFiles"), static_cast<void *>(&set));
-    QCOMPARE(set.qt_metacast("Pack<ExeFile*>"), static_cast<void *>(static_cast<Pack<ExeFile *> *>(&set)));
+    QCOMPARE(set.qt_metacast("Pack<ExeFile*>"),
+             static_cast<void *>(static_cast<Pack<ExeFile *> *>(&set)));
     QVERIFY(!set.qt_metacast("Body"));
     const QMetaObject *meta = set.metaObject();
     QCOMPARE(meta->method(meta->methodOffset()).methodSignature(), QByteArray("newLink()"));
-    QCOMPARE(meta->method(meta->methodOffset() + 1).methodSignature(), QByteArray("selectLink(QAbstractButton*)"));
+    QCOMPARE(meta->method(meta->methodOffset() + 1).methodSignature(),
+             QByteArray("selectLink(QAbstractButton*)"));
     QCOMPARE(meta->method(meta->methodOffset() + 2).methodSignature(), QByteArray("reLink()"));
 }
 
@@ -149,11 +157,12 @@ void TestExeFiles::sort_newestFirst_tiesKeepEarlier()
     dir.add(QStringLiteral("app-3.exe"), "3");
     dir.link(QStringLiteral("app-2.exe"), QStringLiteral("app.exe")); // born as app-2.exe
     ExeFiles set(nullptr);
-    fill(set, dir, {QStringLiteral("app-1.exe"), QStringLiteral("app-2.exe"), QStringLiteral("app-3.exe"),
-                    QStringLiteral("app.exe")});
+    fill(set, dir,
+         {QStringLiteral("app-1.exe"), QStringLiteral("app-2.exe"), QStringLiteral("app-3.exe"),
+          QStringLiteral("app.exe")});
     set.sortByBirthTime();
     // The link ties with app-2.exe and is only moved past the older app-1.exe.
-    QCOMPARE(names(set), (QStringList{"app-3.exe", "app-2.exe", "app.exe", "app-1.exe"}));
+    QCOMPARE(names(set), (QStringList {"app-3.exe", "app-2.exe", "app.exe", "app-1.exe"}));
     set.clear();
 }
 
@@ -164,9 +173,10 @@ void TestExeFiles::sort_unknownTimesKeepOrder()
     ExeFiles set(nullptr);
     // Rows for names that are not there have no birth time: each compares as
     // equal to every other, so nothing moves.
-    fill(set, dir, {QStringLiteral("b-missing"), QStringLiteral("app-2.exe"), QStringLiteral("a-missing")});
+    fill(set, dir,
+         {QStringLiteral("b-missing"), QStringLiteral("app-2.exe"), QStringLiteral("a-missing")});
     set.sortByBirthTime();
-    QCOMPARE(names(set), (QStringList{"b-missing", "app-2.exe", "a-missing"}));
+    QCOMPARE(names(set), (QStringList {"b-missing", "app-2.exe", "a-missing"}));
     set.clear();
 }
 
@@ -229,7 +239,8 @@ void TestExeFiles::clear_rowInUse_isDeletedLater()
     dir.add(QStringLiteral("app-1.exe"), "1");
     dir.add(QStringLiteral("app-2.exe"), "2");
     ExeFiles set(nullptr);
-    const QList<ExeFile *> rows = fill(set, dir, {QStringLiteral("app-1.exe"), QStringLiteral("app-2.exe")});
+    const QList<ExeFile *> rows
+        = fill(set, dir, {QStringLiteral("app-1.exe"), QStringLiteral("app-2.exe")});
     QPointer<ExeFile> inUse(rows.at(0));
     QPointer<ExeFile> idle(rows.at(1));
     {
@@ -261,9 +272,10 @@ void TestExeFiles::findLink_marksCurrentVersion()
     dir.add(QStringLiteral("app-2.exe"), "2");
     dir.link(QStringLiteral("app-1.exe"), QStringLiteral("app.exe"));
     ExeFiles set(nullptr);
-    fill(set, dir, {QStringLiteral("app-1.exe"), QStringLiteral("app-2.exe"), QStringLiteral("app.exe")});
+    fill(set, dir,
+         {QStringLiteral("app-1.exe"), QStringLiteral("app-2.exe"), QStringLiteral("app.exe")});
     set.findLink(QStringLiteral("app"), QStringLiteral("exe"), QDir(dir.path()));
-    QCOMPARE(names(set), (QStringList{"app-2.exe", "app-1.exe", "app.exe"}));
+    QCOMPARE(names(set), (QStringList {"app-2.exe", "app-1.exe", "app.exe"}));
     QCOMPARE(set.targetIndex, 2);
     ExeFile *target = set.items.at(2);
     QVERIFY(target->isTarget);
@@ -314,9 +326,15 @@ void TestExeFiles::findLink_missingLink_createdToNewest_data()
     QTest::addColumn<QString>("suffix");
     QTest::addColumn<QString>("linkName");
     QTest::addColumn<bool>("dangling");
-    QTest::newRow("with suffix") << "app" << "exe" << "app.exe" << false;
-    QTest::newRow("no suffix, no trailing dot") << "app" << "" << "app" << false;
-    QTest::newRow("dangling link replaced") << "app" << "exe" << "app.exe" << true;
+    QTest::newRow("with suffix") << "app"
+                                 << "exe"
+                                 << "app.exe" << false;
+    QTest::newRow("no suffix, no trailing dot") << "app"
+                                                << ""
+                                                << "app" << false;
+    QTest::newRow("dangling link replaced") << "app"
+                                            << "exe"
+                                            << "app.exe" << true;
 }
 
 void TestExeFiles::findLink_missingLink_createdToNewest()
@@ -334,12 +352,12 @@ void TestExeFiles::findLink_missingLink_createdToNewest()
     fill(set, dir, {QStringLiteral("app-1.exe"), QStringLiteral("app-2.exe")});
     set.findLink(base, suffix, QDir(dir.path()));
     QCOMPARE(dir.linkTarget(linkName), QStringLiteral("app-2.exe"));
-    QCOMPARE(names(set), (QStringList{linkName, "app-2.exe", "app-1.exe"}));
+    QCOMPARE(names(set), (QStringList {linkName, "app-2.exe", "app-1.exe"}));
     QCOMPARE(set.targetIndex, 0);
     QVERIFY(set.items.at(0)->isTarget);
     QVERIFY(select(set.items.at(0))->isHidden());
     QVERIFY(select(set.items.at(1))->isChecked() && isGreen(set.items.at(1)));
-    QStringList expected{"app-1.exe", "app-2.exe", linkName};
+    QStringList expected {"app-1.exe", "app-2.exe", linkName};
     expected.sort();
     QCOMPARE(dir.entries(), expected);
     // The new row relays its signal like every other.
@@ -374,7 +392,7 @@ void TestExeFiles::findLink_nothingButALinkIsReplaced()
     ExeFiles set(nullptr);
     fill(set, dir, {QStringLiteral("app-1.exe")}); // as if the listing had not shown it
     set.findLink(QStringLiteral("app"), QStringLiteral("exe"), QDir(dir.path()));
-    QCOMPARE(dir.entries(), (QStringList{"app-1.exe", "app.exe"}));
+    QCOMPARE(dir.entries(), (QStringList {"app-1.exe", "app.exe"}));
     QVERIFY(dir.linkTarget(QStringLiteral("app.exe")).isEmpty());
     if (standing == QLatin1String("file")) {
         QCOMPARE(dir.read(QStringLiteral("app.exe")), QByteArray("the user's only copy"));

@@ -1,7 +1,7 @@
 #include "body.h"
 #include "configstore.h"
-#include "safefs.h"
 #include "rowdriver.h"
+#include "safefs.h"
 #include "versiondir.h"
 
 #include <QtTest>
@@ -52,7 +52,8 @@ void TestOutside::init()
     dir->add(QStringLiteral("app-2.exe"), "2");
     dir->add(QStringLiteral("app-3.exe"), "3");
     dir->link(QStringLiteral("app-2.exe"), QStringLiteral("app.exe"));
-    config.add(QStringLiteral("Target"), QString(), QStringLiteral(" app.exe \"%1\"").arg(dir->path()));
+    config.add(QStringLiteral("Target"), QString(),
+               QStringLiteral(" app.exe \"%1\"").arg(dir->path()));
 }
 
 void TestOutside::cleanup()
@@ -88,9 +89,9 @@ void TestOutside::versionDeletedBeforePick_linkStays()
     QVERIFY(QFile::remove(dir->path(QStringLiteral("app-1.exe"))));
     RowDriver::clickSelect(row);
     QCOMPARE(dir->linkTarget(QStringLiteral("app.exe")), QStringLiteral("app-2.exe"));
-    QCOMPARE(rowNames(), (QStringList{"app-3.exe", "app-2.exe", "app.exe"}));
+    QCOMPARE(rowNames(), (QStringList {"app-3.exe", "app-2.exe", "app.exe"}));
     QVERIFY(RowDriver::select(rowNamed(QStringLiteral("app-2.exe")))->isChecked());
-    QCOMPARE(dir->entries(), (QStringList{"app-2.exe", "app-3.exe", "app.exe"}));
+    QCOMPARE(dir->entries(), (QStringList {"app-2.exe", "app-3.exe", "app.exe"}));
 }
 
 void TestOutside::linkReplacedByFileBeforePick_fileKept()
@@ -106,14 +107,15 @@ void TestOutside::linkReplacedByFileBeforePick_fileKept()
     ExeFile *target = rowNamed(QStringLiteral("app.exe"));
     QVERIFY(target && target->isTarget);
     QVERIFY(target->findChild<QPushButton *>(QStringLiteral("ChangeLinkB"))->isVisible());
-    QCOMPARE(dir->entries(), (QStringList{"app-1.exe", "app-2.exe", "app-3.exe", "app.exe"}));
+    QCOMPARE(dir->entries(), (QStringList {"app-1.exe", "app-2.exe", "app-3.exe", "app.exe"}));
 }
 
 void TestOutside::versionRenamedAwayBeforeRename_nothingMoves()
 {
     makeBody();
     ExeFile *row = rowNamed(QStringLiteral("app-2.exe")); // the current version
-    QVERIFY(QFile::rename(dir->path(QStringLiteral("app-2.exe")), dir->path(QStringLiteral("app-2-moved.exe"))));
+    QVERIFY(QFile::rename(dir->path(QStringLiteral("app-2.exe")),
+                          dir->path(QStringLiteral("app-2-moved.exe"))));
     nameEdit(row)->selectAll();
     QTest::keyClicks(nameEdit(row), QStringLiteral("app-2-mine.exe"));
     QTest::mouseClick(row->findChild<QPushButton *>(QStringLiteral("RenameB")), Qt::LeftButton);
@@ -125,14 +127,16 @@ void TestOutside::versionRenamedAwayBeforeRename_nothingMoves()
     // the newest version; the moved file is listed under its new name.
     QVERIFY(rowNames().contains(QStringLiteral("app-2-moved.exe")));
     QCOMPARE(dir->read(QStringLiteral("app-3.exe")), QByteArray("3"));
-    QCOMPARE(dir->entries(), (QStringList{"app-1.exe", "app-2-moved.exe", "app-3.exe", "app.exe"}));
+    QCOMPARE(dir->entries(),
+             (QStringList {"app-1.exe", "app-2-moved.exe", "app-3.exe", "app.exe"}));
 }
 
 void TestOutside::readOnlyDirectory_actionsChangeNothing()
 {
     dir->add(QStringLiteral("tool"), "plain tool");
     dir->add(QStringLiteral("tool-1"), "tool 1");
-    config.add(QStringLiteral("Target"), QString(), QStringLiteral(" tool \"%1\"").arg(dir->path()));
+    config.add(QStringLiteral("Target"), QString(),
+               QStringLiteral(" tool \"%1\"").arg(dir->path()));
     makeBody();
     if (!makeImmutable())
         QSKIP("chattr +i is not supported here");
@@ -148,9 +152,10 @@ void TestOutside::readOnlyDirectory_actionsChangeNothing()
 
     auto *targets = body->findChild<QComboBox *>(QStringLiteral("Targets"));
     targets->setCurrentIndex(1);
-    QCOMPARE(rowNames(), (QStringList{"tool-1", "tool"}));
-    QTest::mouseClick(rowNamed(QStringLiteral("tool"))->findChild<QPushButton *>(QStringLiteral("ChangeLinkB")),
-                      Qt::LeftButton);
+    QCOMPARE(rowNames(), (QStringList {"tool-1", "tool"}));
+    QTest::mouseClick(
+        rowNamed(QStringLiteral("tool"))->findChild<QPushButton *>(QStringLiteral("ChangeLinkB")),
+        Qt::LeftButton);
     RowDriver::clickSelect(rowNamed(QStringLiteral("tool-1")));
     QCOMPARE(dir->read(QStringLiteral("tool")), QByteArray("plain tool"));
     QVERIFY(!SafeFs::isSymLink(dir->path(QStringLiteral("tool"))));

@@ -84,8 +84,9 @@ void TestStartup::start(const QStringList &arguments, const QString &workingDir)
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(workingDir);
-    connect(&process, &QProcess::readyReadStandardError, this,
-            [this] { errors += process.readAllStandardError(); }, Qt::UniqueConnection);
+    connect(
+        &process, &QProcess::readyReadStandardError, this,
+        [this] { errors += process.readAllStandardError(); }, Qt::UniqueConnection);
     process.start(binary, arguments);
     QVERIFY(process.waitForStarted());
 }
@@ -108,8 +109,8 @@ void TestStartup::debugLog_data()
     QTest::newRow("word leaves it") << QByteArray("Debug_to_file yes") << true << false;
     QTest::newRow("joined by = leaves it") << QByteArray("Debug_to_file=1") << true << false;
     QTest::newRow("absent does not create") << QByteArray() << false << false;
-    QTest::newRow("first of two wins") << QByteArray("Debug_to_file 0\nDebug_to_file 1") << true
-                                       << false;
+    QTest::newRow("first of two wins")
+        << QByteArray("Debug_to_file 0\nDebug_to_file 1") << true << false;
 }
 
 void TestStartup::debugLog()
@@ -141,21 +142,21 @@ void TestStartup::configOption_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("chosen");
     QTest::newRow("default") << QStringList() << "default";
-    QTest::newRow("-c") << QStringList{"-c", "c.cfg"} << "c";
-    QTest::newRow("-config") << QStringList{"-config", "config2.cfg"} << "config2";
-    QTest::newRow("-config wins over -c") << QStringList{"-c", "c.cfg", "-config", "config2.cfg"}
-                                          << "config2";
-    QTest::newRow("-config wins when first") << QStringList{"-config", "config2.cfg", "-c", "c.cfg"}
-                                             << "config2";
-    QTest::newRow("unknown options ignored") << QStringList{"-E", "-x", "y", "-c", "c.cfg"} << "c";
+    QTest::newRow("-c") << QStringList {"-c", "c.cfg"} << "c";
+    QTest::newRow("-config") << QStringList {"-config", "config2.cfg"} << "config2";
+    QTest::newRow("-config wins over -c")
+        << QStringList {"-c", "c.cfg", "-config", "config2.cfg"} << "config2";
+    QTest::newRow("-config wins when first")
+        << QStringList {"-config", "config2.cfg", "-c", "c.cfg"} << "config2";
+    QTest::newRow("unknown options ignored") << QStringList {"-E", "-x", "y", "-c", "c.cfg"} << "c";
 }
 
 void TestStartup::configOption()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QString, chosen);
-    const QStringList names{"default", "c", "config2"};
-    const QStringList files{"config.cfg", "c.cfg", "config2.cfg"};
+    const QStringList names {"default", "c", "config2"};
+    const QStringList files {"config.cfg", "c.cfg", "config2.cfg"};
     for (int i = 0; i < names.size(); ++i) {
         const QString targetDir = makeTargetDir(names.at(i));
         writeText(dir->filePath(files.at(i)), "Target app.exe \"" + targetDir.toUtf8() + "\"\n");
@@ -172,8 +173,8 @@ void TestStartup::missingConfigName_startsAnyway_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("name");
-    QTest::newRow("-c last") << QStringList{"-c"} << "";
-    QTest::newRow("-c then -e") << QStringList{"-c", "-e"} << "";
+    QTest::newRow("-c last") << QStringList {"-c"} << "";
+    QTest::newRow("-c then -e") << QStringList {"-c", "-e"} << "";
     QTest::newRow("config.cfg beside the binary is not looked at") << QStringList() << "config.cfg";
 }
 
@@ -218,8 +219,8 @@ void TestStartup::translation()
     QFETCH(QString, title);
     Q_INIT_RESOURCE(quillfen);
     QTranslator translator;
-    QVERIFY(translator.load(QStringLiteral(":tarnwick_ja_JP"), QCoreApplication::applicationDirPath(),
-                            QString(), QString()));
+    QVERIFY(translator.load(QStringLiteral(":tarnwick_ja_JP"),
+                            QCoreApplication::applicationDirPath(), QString(), QString()));
     if (installed)
         QCoreApplication::installTranslator(&translator);
     Body body;

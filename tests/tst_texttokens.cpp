@@ -20,11 +20,16 @@ void TestTextTokens::stripComment_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("no hash") << "Target app.exe" << "Target app.exe";
-    QTest::newRow("starts with hash") << "# all comment" << "";
-    QTest::newRow("two hashes cut at first") << "a # b # c" << "a ";
-    QTest::newRow("hash inside quotes cuts too") << "k \"x#y\"" << "k \"x";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("no hash") << "Target app.exe"
+                             << "Target app.exe";
+    QTest::newRow("starts with hash") << "# all comment"
+                                      << "";
+    QTest::newRow("two hashes cut at first") << "a # b # c"
+                                             << "a ";
+    QTest::newRow("hash inside quotes cuts too") << "k \"x#y\""
+                                                 << "k \"x";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void TestTextTokens::stripComment()
@@ -58,17 +63,39 @@ void TestTextTokens::takeToken_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("token");
     QTest::addColumn<QString>("rest");
-    QTest::newRow("only spaces") << "   " << "" << "";
-    QTest::newRow("empty") << "" << "" << "";
-    QTest::newRow("word then two spaces") << "  one  two" << "one" << "  two";
-    QTest::newRow("last word") << "two" << "two" << "";
-    QTest::newRow("quoted phrase") << " \"my app.exe\" dir" << "my app.exe" << " dir";
-    QTest::newRow("word glued after quote") << "\"a b\"next" << "a b" << "next";
-    QTest::newRow("two adjacent quotes") << "\"\" after" << "" << " after";
-    QTest::newRow("unclosed quote keeps trailing blanks") << " \"open end  " << "open end  " << "";
-    QTest::newRow("quote inside word") << "ab\"cd ef" << "ab\"cd" << " ef";
-    QTest::newRow("tab separated") << "\tk\tv" << "k" << "\tv";
-    QTest::newRow("japanese") << "実行.exe  ディレクトリ" << "実行.exe" << "  ディレクトリ";
+    QTest::newRow("only spaces") << "   "
+                                 << ""
+                                 << "";
+    QTest::newRow("empty") << ""
+                           << ""
+                           << "";
+    QTest::newRow("word then two spaces") << "  one  two"
+                                          << "one"
+                                          << "  two";
+    QTest::newRow("last word") << "two"
+                               << "two"
+                               << "";
+    QTest::newRow("quoted phrase") << " \"my app.exe\" dir"
+                                   << "my app.exe"
+                                   << " dir";
+    QTest::newRow("word glued after quote") << "\"a b\"next"
+                                            << "a b"
+                                            << "next";
+    QTest::newRow("two adjacent quotes") << "\"\" after"
+                                         << ""
+                                         << " after";
+    QTest::newRow("unclosed quote keeps trailing blanks") << " \"open end  "
+                                                          << "open end  "
+                                                          << "";
+    QTest::newRow("quote inside word") << "ab\"cd ef"
+                                       << "ab\"cd"
+                                       << " ef";
+    QTest::newRow("tab separated") << "\tk\tv"
+                                   << "k"
+                                   << "\tv";
+    QTest::newRow("japanese") << "実行.exe  ディレクトリ"
+                              << "実行.exe"
+                              << "  ディレクトリ";
 }
 
 void TestTextTokens::takeToken()

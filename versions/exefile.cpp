@@ -67,7 +67,7 @@ void ExeFile::changeToLink()
 {
     const BusyScope busy(this);
     const QString stem = fileInfo.completeBaseName()
-            + QDateTime::currentDateTime().toString(QStringLiteral("-yyyyMMdd"));
+        + QDateTime::currentDateTime().toString(QStringLiteral("-yyyyMMdd"));
     const QString suffix = fileInfo.suffix();
     const QDir dir = fileInfo.dir();
     // All parts are substituted in one pass, so a "%1" in the file's own name
@@ -75,8 +75,8 @@ void ExeFile::changeToLink()
     QString candidate;
     for (qint64 n = 1;; ++n) {
         candidate = suffix.isEmpty()
-                ? QStringLiteral("%1-%2").arg(stem, QString::number(n))
-                : QStringLiteral("%1-%2.%3").arg(stem, QString::number(n), suffix);
+            ? QStringLiteral("%1-%2").arg(stem, QString::number(n))
+            : QStringLiteral("%1-%2.%3").arg(stem, QString::number(n), suffix);
         if (!SafeFs::exists(dir.absoluteFilePath(candidate)))
             break;
     }

@@ -11,8 +11,10 @@ ExeFiles::ExeFiles(QObject *parent)
     : QObject(parent)
     , targetIndex(-1)
 {
+    // clang-format off
     connect(&group, SIGNAL(buttonClicked( QAbstractButton * )), this,
             SLOT(selectLink( QAbstractButton * )));
+    // clang-format on
 }
 
 ExeFiles::~ExeFiles() = default;

@@ -62,8 +62,8 @@ bool SafeFs::pointLinkTo(const QString &target, const QString &linkPath)
     const QByteArray encodedTarget = QFile::encodeName(target);
     const QByteArray encodedLink = QFile::encodeName(linkPath);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString tempPath = linkInfo.absolutePath() + QLatin1String("/.")
-                + linkInfo.fileName() + QStringLiteral(".quillfen-%1-%2").arg(::getpid()).arg(attempt);
+        const QString tempPath = linkInfo.absolutePath() + QLatin1String("/.") + linkInfo.fileName()
+            + QStringLiteral(".quillfen-%1-%2").arg(::getpid()).arg(attempt);
         const QByteArray encodedTemp = QFile::encodeName(tempPath);
         if (::symlink(encodedTarget.constData(), encodedTemp.constData()) != 0) {
             if (errno == EEXIST)
@@ -71,7 +71,8 @@ bool SafeFs::pointLinkTo(const QString &target, const QString &linkPath)
             return false;
         }
         // Something other than a link may have taken the name meanwhile.
-        if (!isSymLink(linkPath) || ::rename(encodedTemp.constData(), encodedLink.constData()) != 0) {
+        if (!isSymLink(linkPath)
+            || ::rename(encodedTemp.constData(), encodedLink.constData()) != 0) {
             ::unlink(encodedTemp.constData());
             return false;
         }

@@ -32,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         file.close();
         ConfigStore store;
         store.readFile(path);
-        if (store.allKeys.size() != store.allRests.size() || store.keys.size() > store.allKeys.size())
+        if (store.allKeys.size() != store.allRests.size()
+            || store.keys.size() > store.allKeys.size())
             __builtin_trap();
         // Every rest splits into tokens until nothing is left.
         for (const QString &rest : store.restsOf(QStringLiteral("Target"))) {
