@@ -3,9 +3,6 @@
 
 #include <QDateTime>
 
-static const char *const VersionStyle = "background-color: rgb(255, 255, 220);";
-static const char *const CurrentStyle = "background-color: rgb(230, 255, 230);";
-
 ExeFile::ExeFile(QDir dir, QString name, QWidget *parent)
     : QFrame(parent)
     , isTarget(false)

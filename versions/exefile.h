@@ -16,6 +16,10 @@ class ExeFile : public QFrame, private Ui_ExeFile
     friend class ExeFiles;
 
 public:
+    // The Name field of every version, and of the one the link points to.
+    static constexpr const char *VersionStyle = "background-color: rgb(255, 255, 220);";
+    static constexpr const char *CurrentStyle = "background-color: rgb(230, 255, 230);";
+
     ExeFile(QDir dir, QString name, QWidget *parent);
     ~ExeFile() override;
 

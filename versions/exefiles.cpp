@@ -4,9 +4,6 @@
 #include <QAbstractButton>
 #include <QDateTime>
 
-static const char *const VersionStyle = "background-color: rgb(255, 255, 220);";
-static const char *const CurrentStyle = "background-color: rgb(230, 255, 230);";
-
 ExeFiles::ExeFiles(QObject *parent)
     : QObject(parent)
     , targetIndex(-1)
@@ -155,8 +152,8 @@ void ExeFiles::findLink(QString base, QString suffix, QDir dir)
     for (ExeFile *row : qAsConst(items)) {
         row->Select->setChecked(false);
         // Every style sheet change restyles the widget: set only what differs.
-        if (row->Name->styleSheet() != QLatin1String(VersionStyle))
-            row->Name->setStyleSheet(QLatin1String(VersionStyle));
+        if (row->Name->styleSheet() != QLatin1String(ExeFile::VersionStyle))
+            row->Name->setStyleSheet(QLatin1String(ExeFile::VersionStyle));
     }
     targetIndex = -1;
     for (int i = 0; i < items.size(); ++i) {
@@ -191,7 +188,7 @@ void ExeFiles::findLink(QString base, QString suffix, QDir dir)
         for (ExeFile *row : qAsConst(items)) {
             if (row->fileInfo.absoluteFilePath() == linked) {
                 row->Select->setChecked(true);
-                row->Name->setStyleSheet(QLatin1String(CurrentStyle));
+                row->Name->setStyleSheet(QLatin1String(ExeFile::CurrentStyle));
             }
         }
     } else {
