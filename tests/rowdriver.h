@@ -38,6 +38,13 @@ inline QRadioButton *select(const ExeFile *row)
     return row->findChild<QRadioButton *>(QStringLiteral("Select"));
 }
 
+// The current version's Name field is pale green.
+inline bool isGreen(const ExeFile *row)
+{
+    return edit(row, "Name")->styleSheet()
+        == QLatin1String("background-color: rgb(230, 255, 230);");
+}
+
 inline QString nameOf(const ExeFile *row)
 {
     return edit(row, "Name")->text();

@@ -53,11 +53,7 @@ private:
     {
         return RowDriver::button(row, name);
     }
-    static bool isGreen(ExeFile *row)
-    {
-        return edit(row, "Name")->styleSheet()
-            == QLatin1String("background-color: rgb(230, 255, 230);");
-    }
+    static bool isGreen(ExeFile *row) { return RowDriver::isGreen(row); }
     ExeFile *rowNamed(const QString &name) const { return RowDriver::rowNamed(body.data(), name); }
     // The names of the checked rows, which are also the green ones.
     QStringList current() const;

@@ -1,4 +1,5 @@
 #include "exefiles.h"
+#include "rowdriver.h"
 #include "versiondir.h"
 
 #include <QtTest>
@@ -34,15 +35,8 @@ private slots:
 private:
     QList<ExeFile *> fill(ExeFiles &set, VersionDir &dir, const QStringList &names);
     static QStringList names(const ExeFiles &set);
-    static QRadioButton *select(ExeFile *row)
-    {
-        return row->findChild<QRadioButton *>(QStringLiteral("Select"));
-    }
-    static bool isGreen(ExeFile *row)
-    {
-        return row->findChild<QLineEdit *>(QStringLiteral("Name"))->styleSheet()
-            == QLatin1String("background-color: rgb(230, 255, 230);");
-    }
+    static QRadioButton *select(ExeFile *row) { return RowDriver::select(row); }
+    static bool isGreen(ExeFile *row) { return RowDriver::isGreen(row); }
 };
 
 void TestExeFiles::initTestCase()
