@@ -67,6 +67,13 @@ inline ExeFile *rowNamed(const QWidget *window, const QString &name)
     return nullptr;
 }
 
+// The window lists again once control is back in the event loop; this hands
+// out that pending listing.
+inline void settle()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+}
+
 // A radio button takes a click on its indicator only.
 inline void clickSelect(ExeFile *row)
 {

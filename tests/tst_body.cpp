@@ -33,6 +33,8 @@ private slots:
     void chooseTarget_listsIt();
     void pick_repointsLink();
     void pick_currentVersion_relists();
+    void pick_byKeyboard_data();
+    void pick_byKeyboard();
     void toLink_button_setsPlainTargetAside();
     void pick_fromPlainTarget_setsItAsideFirst();
     void rename_currentVersion_linkFollows();
@@ -310,6 +312,7 @@ void TestBody::pick_repointsLink()
         QPointer<ExeFile> old = rowNamed(pick);
         QVERIFY(old);
         clickSelect(old);
+        RowDriver::settle();
         QCOMPARE(dir->linkTarget(QStringLiteral("app.exe")), pick);
         QCOMPARE(current(), QStringList {pick});
         QVERIFY(!rows().contains(old.data()));
@@ -327,9 +330,50 @@ void TestBody::pick_currentVersion_relists()
     makeBody();
     QPointer<ExeFile> old = rowNamed(QStringLiteral("app-1.exe"));
     clickSelect(old);
+    QVERIFY(rows().contains(old.data())); // until control is back in the event loop
+    RowDriver::settle();
     QVERIFY(!rows().contains(old.data()));
     QCOMPARE(current(), QStringList {"app-1.exe"});
     QCOMPARE(dir->linkTarget(QStringLiteral("app.exe")), QStringLiteral("app-1.exe"));
+}
+
+void TestBody::pick_byKeyboard_data()
+{
+    QTest::addColumn<QList<int>>("keys");
+    QTest::addColumn<QString>("picked");
+    // app-5.exe is the newest, at the top; the link starts on app-3.exe.
+    QTest::newRow("down") << QList<int> {Qt::Key_Down} << "app-2.exe";
+    QTest::newRow("up") << QList<int> {Qt::Key_Up} << "app-4.exe";
+    QTest::newRow("down, down, up, down")
+        << QList<int> {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_Down} << "app-1.exe";
+    QTest::newRow("space on the current one") << QList<int> {Qt::Key_Space} << "app-3.exe";
+}
+
+// The key handler of the old radio button goes on after the click it sends:
+// the old rows must outlive it, and the new listing keeps the focus on the
+// checked version so that the next key goes on from there.
+void TestBody::pick_byKeyboard()
+{
+    QFETCH(QList<int>, keys);
+    QFETCH(QString, picked);
+    for (int i = 1; i <= 5; ++i)
+        dir->add(QStringLiteral("app-%1.exe").arg(i), QByteArray::number(i));
+    dir->link(QStringLiteral("app-3.exe"), QStringLiteral("app.exe"));
+    addTarget(QStringLiteral(" app.exe \"%1\"").arg(dir->path()));
+    makeBody();
+    body->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(body.data()));
+    QCOMPARE(QApplication::focusWidget(), select(rowNamed(QStringLiteral("app-3.exe"))));
+    for (int key : keys) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+        RowDriver::settle();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        const QStringList checked = current();
+        QCOMPARE(checked.size(), 1);
+        QCOMPARE(dir->linkTarget(QStringLiteral("app.exe")), checked.first());
+        QCOMPARE(QApplication::focusWidget(), select(rowNamed(checked.first())));
+    }
+    QCOMPARE(current(), QStringList {picked});
 }
 
 void TestBody::toLink_button_setsPlainTargetAside()
@@ -344,6 +388,7 @@ void TestBody::toLink_button_setsPlainTargetAside()
     QVERIFY(current().isEmpty());
 
     QTest::mouseClick(button(target, "ChangeLinkB"), Qt::LeftButton);
+    RowDriver::settle();
     const QString dated = QStringLiteral("app-%1-1.exe")
                               .arg(QDate::currentDate().toString(QStringLiteral("yyyyMMdd")));
     QCOMPARE(dir->read(dated), QByteArray("plain target"));
@@ -360,6 +405,7 @@ void TestBody::pick_fromPlainTarget_setsItAsideFirst()
     addTarget(QStringLiteral(" app.exe \"%1\"").arg(dir->path()));
     makeBody();
     clickSelect(rowNamed(QStringLiteral("app-1.exe")));
+    RowDriver::settle();
     const QString dated = QStringLiteral("app-%1-1.exe")
                               .arg(QDate::currentDate().toString(QStringLiteral("yyyyMMdd")));
     QCOMPARE(dir->read(dated), QByteArray("plain target"));
@@ -380,6 +426,7 @@ void TestBody::rename_currentVersion_linkFollows()
     name->selectAll();
     QTest::keyClicks(name, QStringLiteral("app-1-good.exe"));
     QTest::mouseClick(button(row, "RenameB"), Qt::LeftButton);
+    RowDriver::settle();
     QVERIFY(!rows().contains(row.data()));
     QCOMPARE(dir->read(QStringLiteral("app-1-good.exe")), QByteArray("1"));
     QCOMPARE(dir->linkTarget(QStringLiteral("app.exe")), QStringLiteral("app-1-good.exe"));

@@ -386,7 +386,11 @@ void TestExeFile::rename_data()
     QTest::newRow("existing name") << "app-2.exe" << true << "app-1.exe" << 0;
     QTest::newRow("empty field") << "" << true << "app-1.exe" << 0;
     QTest::newRow("dangling link's name") << "dangling.exe" << true << "app-1.exe" << 0;
-    QTest::newRow("existing subdirectory") << "old/app-1.exe" << false << "old/app-1.exe" << 0;
+    // A name never moves the file out of its directory.
+    QTest::newRow("into a subdirectory") << "old/app-1.exe" << true << "app-1.exe" << 0;
+    QTest::newRow("out of the directory") << "../moved-out.exe" << true << "app-1.exe" << 0;
+    QTest::newRow("dot") << "." << true << "app-1.exe" << 0;
+    QTest::newRow("dot dot") << ".." << false << "app-1.exe" << 0;
     QTest::newRow("japanese name") << "実行-1.exe" << true << "実行-1.exe" << 1;
 }
 

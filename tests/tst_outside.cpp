@@ -88,6 +88,7 @@ void TestOutside::versionDeletedBeforePick_linkStays()
     ExeFile *row = rowNamed(QStringLiteral("app-1.exe"));
     QVERIFY(QFile::remove(dir->path(QStringLiteral("app-1.exe"))));
     RowDriver::clickSelect(row);
+    RowDriver::settle();
     QCOMPARE(dir->linkTarget(QStringLiteral("app.exe")), QStringLiteral("app-2.exe"));
     QCOMPARE(rowNames(), (QStringList {"app-3.exe", "app-2.exe", "app.exe"}));
     QVERIFY(RowDriver::select(rowNamed(QStringLiteral("app-2.exe")))->isChecked());
@@ -101,6 +102,7 @@ void TestOutside::linkReplacedByFileBeforePick_fileKept()
     QVERIFY(QFile::remove(dir->path(QStringLiteral("app.exe"))));
     dir->add(QStringLiteral("app.exe"), "put here by another program");
     RowDriver::clickSelect(row);
+    RowDriver::settle();
     QCOMPARE(dir->read(QStringLiteral("app.exe")), QByteArray("put here by another program"));
     QVERIFY(!SafeFs::isSymLink(dir->path(QStringLiteral("app.exe"))));
     // The new listing shows a plain target, ready to be made a link.
@@ -168,6 +170,7 @@ void TestOutside::directoryRemoved_listingEmpties()
     ExeFile *row = rowNamed(QStringLiteral("app-1.exe"));
     QVERIFY(QDir(dir->path()).removeRecursively());
     RowDriver::clickSelect(row);
+    RowDriver::settle();
     QVERIFY(rowNames().isEmpty());
     QVERIFY(!QFileInfo::exists(dir->path()));
     relist();

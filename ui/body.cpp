@@ -1,5 +1,6 @@
 #include "body.h"
 #include "configstore.h"
+#include "safefs.h"
 #include "texttokens.h"
 
 #include <QApplication>
@@ -15,7 +16,7 @@ Body::Body(QWidget *parent)
 {
     setupUi(this);
     initTargets();
-    connect(&exeFiles, SIGNAL(newLink()), this, SLOT(changedTargets()));
+    connect(&exeFiles, &ExeFiles::newLink, this, &Body::listAgainSoon);
 }
 
 Body::~Body() = default;
@@ -36,9 +37,35 @@ void Body::initTargets()
 
 void Body::changedBase() { }
 
+// A new link is announced while the row, its button and the mouse or key
+// handler that set it off are still on the call stack, and a listing destroys
+// every row: the listing runs once control is back in the event loop, once
+// for however many announcements one action makes.
+void Body::listAgainSoon()
+{
+    if (listingQueued)
+        return;
+    listingQueued = true;
+    QMetaObject::invokeMethod(this, "changedTargets", Qt::QueuedConnection);
+}
+
 void Body::changedTargets()
 {
+    listingQueued = false;
     selectTarget(Targets->currentIndex());
+}
+
+void Body::focusCurrentVersion()
+{
+    const int n = exeFiles.items.size();
+    for (int i = 0; i < n; ++i) {
+        ExeFile *row = exeFiles.items.at(i);
+        if (row->Select->isChecked()) {
+            row->Select->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+    Targets->setFocus(Qt::OtherFocusReason);
 }
 
 void Body::clearTargetList()
@@ -59,12 +86,17 @@ void Body::selectTarget(int idx)
     const QString base = info.completeBaseName();
     const QString suffix = info.suffix();
     Target->setText(info.fileName());
+    // A keyboard user who picked a version goes on from the new listing's
+    // checked version.
+    QWidget *focused = QApplication::focusWidget();
+    const bool focusInList = !focused || focused == this || TargetListFrame->isAncestorOf(focused);
     // Rows are taken away and laid out while the list is hidden, so that
     // the layout is not redone for every row that leaves or appears.
     TargetListFrame->hide();
     clearTargetList();
     const QDir dir = info.dir();
     BaseDir->setText(dir.absolutePath());
+    SafeFs::removeStaleTemporaries(dir.absolutePath());
 
     // The base name is matched literally: wildcard characters in it are
     // escaped so that "[", "]", "*" and "?" only match themselves.
@@ -99,6 +131,8 @@ void Body::selectTarget(int idx)
     for (int i = 0; i < n; ++i)
         TargetList->addWidget(exeFiles.items.at(i), i, 0, 1, 1);
     TargetListFrame->show();
+    if (focusInList)
+        focusCurrentVersion();
 
     // The rows beyond the screen's height are reached by scrolling.
     int height = 38 * n + 62;

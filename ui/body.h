@@ -24,8 +24,11 @@ private slots:
 private:
     void initTargets();
     void clearTargetList();
+    void listAgainSoon();
+    void focusCurrentVersion();
 
     ExeFiles exeFiles;
+    bool listingQueued = false;
 };
 
 #endif // BODY_H

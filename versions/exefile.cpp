@@ -30,30 +30,23 @@ ExeFile::ExeFile(QDir dir, QString name, QWidget *parent)
 
 ExeFile::~ExeFile() = default;
 
-// Rows whose code is running; a handful at most.
-static QVector<const ExeFile *> busyRows;
-
-ExeFile::BusyScope::BusyScope(const ExeFile *row)
-    : row(row)
+bool ExeFile::isPlainName(const QString &name)
 {
-    busyRows.append(row);
-}
-
-ExeFile::BusyScope::~BusyScope()
-{
-    busyRows.removeOne(row);
-}
-
-bool ExeFile::isBusy(const ExeFile *row)
-{
-    return busyRows.contains(row);
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        return false;
+    if (name.contains(QLatin1Char('/')) || name.contains(QChar(0)))
+        return false;
+#ifdef Q_OS_WIN
+    if (name.contains(QLatin1Char('\\')) || name.contains(QLatin1Char(':')))
+        return false;
+#endif
+    return true;
 }
 
 void ExeFile::changeLinkTo(QString link)
 {
     if (!isLink)
         return;
-    const BusyScope busy(this);
     // Only a link is ever replaced: if another program has put a file at
     // this name since the listing, it stays.
     SafeFs::pointLinkTo(link, fileInfo.absoluteFilePath());
@@ -62,28 +55,26 @@ void ExeFile::changeLinkTo(QString link)
 
 void ExeFile::changeToLink()
 {
-    const BusyScope busy(this);
-    const QString stem = fileInfo.completeBaseName()
-        + QDateTime::currentDateTime().toString(QStringLiteral("-yyyyMMdd"));
-    const QString suffix = fileInfo.suffix();
-    const QDir dir = fileInfo.dir();
-    // All parts are substituted in one pass, so a "%1" in the file's own name
-    // is kept as it is.
-    QString candidate;
-    for (qint64 n = 1;; ++n) {
-        candidate = suffix.isEmpty()
-            ? QStringLiteral("%1-%2").arg(stem, QString::number(n))
-            : QStringLiteral("%1-%2.%3").arg(stem, QString::number(n), suffix);
-        if (!SafeFs::exists(dir.absoluteFilePath(candidate)))
-            break;
-    }
     const QString oldPath = fileInfo.absoluteFilePath();
-    const QString newPath = dir.absoluteFilePath(candidate);
-    if (SafeFs::renameNoReplace(oldPath, newPath)) {
-        // Should the link fail, the file goes back to its name rather than
-        // leaving the target name empty.
-        if (!SafeFs::createLink(newPath, oldPath))
-            SafeFs::renameNoReplace(newPath, oldPath);
+    // The listing may be out of date: only a plain file is set aside. Should
+    // another window have made the link meanwhile, setting it aside would
+    // leave a link to a link; the new listing shows the link instead.
+    if (SafeFs::isRegularFile(oldPath)) {
+        const QString stem = fileInfo.completeBaseName()
+            + QDateTime::currentDateTime().toString(QStringLiteral("-yyyyMMdd"));
+        const QString suffix = fileInfo.suffix();
+        const QDir dir = fileInfo.dir();
+        // All parts are substituted in one pass, so a "%1" in the file's own
+        // name is kept as it is.
+        QString candidate;
+        for (qint64 n = 1;; ++n) {
+            candidate = suffix.isEmpty()
+                ? QStringLiteral("%1-%2").arg(stem, QString::number(n))
+                : QStringLiteral("%1-%2.%3").arg(stem, QString::number(n), suffix);
+            if (!SafeFs::exists(dir.absoluteFilePath(candidate)))
+                break;
+        }
+        SafeFs::setAsideAsLink(oldPath, dir.absoluteFilePath(candidate));
     }
     ChangeLinkB->hide();
     emit newLink();
@@ -91,15 +82,35 @@ void ExeFile::changeToLink()
 
 void ExeFile::rename()
 {
-    const BusyScope busy(this);
-    const QFileInfo candidate(fileInfo.dir(), Name->text());
-    // An empty text names the directory itself; a dangling link is an entry
-    // too and is never replaced.
-    if (SafeFs::exists(candidate.absoluteFilePath())) {
+    const QString typed = Name->text();
+    const QFileInfo candidate(fileInfo.dir(), typed);
+    // A name that would leave the directory, or name the directory itself,
+    // is refused like a taken one; a dangling link is an entry too and is
+    // never replaced.
+    if (!isPlainName(typed) || SafeFs::exists(candidate.absoluteFilePath())) {
         Name->setText(fileInfo.fileName());
         return;
     }
-    if (!SafeFs::renameNoReplace(fileInfo.absoluteFilePath(), candidate.absoluteFilePath())) {
+    const QString oldPath = fileInfo.absoluteFilePath();
+    const QString newPath = candidate.absoluteFilePath();
+    if (Select->isChecked()) {
+        // The current version gets its new name as a second name first, the
+        // link follows it, and only then the old name goes: the link never
+        // dangles, not even when the process dies in between.
+        bool unsupported = false;
+        if (SafeFs::addName(oldPath, newPath, &unsupported)) {
+            fileInfo = candidate;
+            emit linkIsRenamed();
+            // The row may be gone now: only local values from here on.
+            SafeFs::removeNameIfSame(oldPath, newPath);
+            return;
+        }
+        if (!unsupported) {
+            Name->setText(fileInfo.fileName());
+            return;
+        }
+    }
+    if (!SafeFs::renameNoReplace(oldPath, newPath)) {
         // The file kept its name; the row says so and the link stays on it.
         Name->setText(fileInfo.fileName());
         return;

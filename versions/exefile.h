@@ -29,21 +29,9 @@ public:
     QFileInfo fileInfo;
     QFileInfo linkInfo;
 
-    // True while one of the row's operations, or a click on its radio button
-    // handled by the version set, is on the call stack: such a row must
-    // outlive the listing that the operation sets off.
-    static bool isBusy(const ExeFile *row);
-
-    class BusyScope
-    {
-    public:
-        explicit BusyScope(const ExeFile *row);
-        ~BusyScope();
-
-    private:
-        Q_DISABLE_COPY(BusyScope)
-        const ExeFile *row; // never dereferenced: the row may be gone
-    };
+    // A name that stays inside the row's directory and names an entry of its
+    // own: not empty, not "." or "..", no separator and no NUL.
+    static bool isPlainName(const QString &name);
 
 signals:
     void newLink();

@@ -18,27 +18,18 @@ ExeFiles::~ExeFiles() = default;
 
 void ExeFiles::clear()
 {
-    // A row whose operation, or whose button's click, started this listing
-    // is still on the call stack: it leaves the group and the window at once,
-    // hidden, and is deleted when control is back in the event loop. Every
-    // other row is deleted at once, while it is out of the layout, so that
-    // its deletion does not search the next listing's rows. The group finds
-    // a button fastest when the last one added leaves first.
+    // A listing never runs while a row's own code is on the call stack (the
+    // window lists again once control is back in the event loop), so every
+    // row is deleted at once, while it is out of the layout, and its
+    // deletion does not search the next listing's rows. The group finds a
+    // button fastest when the last one added leaves first.
     for (int i = items.size() - 1; i >= 0; --i) {
         ExeFile *row = items.at(i);
         if (row)
             group.removeButton(row->Select);
     }
-    for (ExeFile *row : qAsConst(items)) {
-        if (!row)
-            continue;
-        if (ExeFile::isBusy(row)) {
-            row->hide();
-            row->deleteLater();
-        } else {
-            delete row;
-        }
-    }
+    for (ExeFile *row : qAsConst(items))
+        delete row;
     nextButtonId = -2;
     if (!items.isEmpty())
         items.resize(0);
@@ -183,7 +174,9 @@ void ExeFiles::findLink(QString base, QString suffix, QDir dir)
     target->isTarget = true;
     target->Select->hide();
     target->RenameB->hide();
-    if (target->isLink) {
+    // A link whose target has a name that cannot be decoded exactly would
+    // match the wrong row, one named with the replacement character.
+    if (target->isLink && SafeFs::linkTargetIsExact(target->fileInfo.absoluteFilePath())) {
         const QString linked = target->linkInfo.absoluteFilePath();
         for (ExeFile *row : qAsConst(items)) {
             if (row->fileInfo.absoluteFilePath() == linked) {
@@ -191,7 +184,7 @@ void ExeFiles::findLink(QString base, QString suffix, QDir dir)
                 row->Name->setStyleSheet(QLatin1String(ExeFile::CurrentStyle));
             }
         }
-    } else {
+    } else if (!target->isLink) {
         target->ChangeLinkB->show();
     }
 }
@@ -207,7 +200,6 @@ void ExeFiles::selectLink(QAbstractButton *b)
     }
     if (!picked || targetIndex < 0)
         return;
-    const ExeFile::BusyScope busy(picked); // its radio button is being clicked
     ExeFile *target = items.at(targetIndex);
     const QString linkPath = target->fileInfo.absoluteFilePath();
     const QString versionPath = picked->fileInfo.absoluteFilePath();
@@ -219,7 +211,7 @@ void ExeFiles::selectLink(QAbstractButton *b)
         return;
     }
     if (!target->isLink) {
-        // This rebuilds the listing: no row may be touched after it.
+        // Its receivers may destroy the rows: none is touched after it.
         target->changeToLink();
     }
     // If setting the plain file aside failed, it still stands at the link's

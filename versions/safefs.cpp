@@ -1,8 +1,11 @@
 #include "safefs.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -12,10 +15,93 @@
 #include <unistd.h>
 #endif
 
+static QString lastError;
+
+static void setError(int error)
+{
+    lastError = qt_error_string(error);
+}
+
+QString SafeFs::errorString()
+{
+    return lastError;
+}
+
+static const QLatin1String TemporaryMark(".quillfen-");
+
+// A hidden name beside linkPath that no other process picks: random, and
+// tried again on the rare clash, so the names never run out.
+static QString temporaryNameFor(const QString &linkPath)
+{
+    const QFileInfo info(linkPath);
+    return info.absolutePath() + QLatin1String("/.") + info.fileName() + TemporaryMark
+        + QString::number(QRandomGenerator::global()->generate64(), 16);
+}
+
+bool SafeFs::isTemporaryName(const QString &fileName)
+{
+    static const QRegularExpression pattern(QStringLiteral("^\\..+\\.quillfen-[0-9a-f-]+$"));
+    return pattern.match(fileName).hasMatch();
+}
+
 #ifdef Q_OS_UNIX
 static bool lstatPath(const QString &path, struct stat *st)
 {
     return ::lstat(QFile::encodeName(path).constData(), st) == 0;
+}
+
+// The exchange is missing on this kernel or file system.
+static bool cannotExchange(int error)
+{
+    return error == EINVAL || error == ENOSYS || error == ENOTSUP || error == EOPNOTSUPP;
+}
+
+static int exchangeNames(const QByteArray &a, const QByteArray &b)
+{
+#ifdef Q_OS_LINUX
+    return ::renameat2(AT_FDCWD, a.constData(), AT_FDCWD, b.constData(), RENAME_EXCHANGE);
+#else
+    errno = ENOSYS;
+    return -1;
+#endif
+}
+
+// A new link to target under a fresh temporary name beside linkPath; empty
+// on failure.
+static QByteArray makeTemporaryLink(const QString &target, const QString &linkPath)
+{
+    const QByteArray encodedTarget = QFile::encodeName(target);
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const QByteArray temp = QFile::encodeName(temporaryNameFor(linkPath));
+        if (::symlink(encodedTarget.constData(), temp.constData()) == 0)
+            return temp;
+        if (errno != EEXIST) {
+            setError(errno);
+            return QByteArray();
+        }
+    }
+    setError(EEXIST);
+    return QByteArray();
+}
+
+static bool isLinkAt(const QByteArray &path)
+{
+    struct stat st;
+    return ::lstat(path.constData(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+static bool sameFileAt(const QByteArray &a, const QByteArray &b)
+{
+    struct stat sa, sb;
+    return ::lstat(a.constData(), &sa) == 0 && ::lstat(b.constData(), &sb) == 0
+        && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+// Removes our temporary link; whatever else stands under its name stays.
+static void removeTemporaryLink(const QByteArray &temp)
+{
+    if (isLinkAt(temp))
+        ::unlink(temp.constData());
 }
 #endif
 
@@ -42,66 +128,259 @@ bool SafeFs::isSymLink(const QString &path)
 #endif
 }
 
+bool SafeFs::isRegularFile(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    struct stat st;
+    return lstatPath(path, &st) && S_ISREG(st.st_mode);
+#else
+    const QFileInfo info(path);
+    return info.isFile() && !info.isSymLink();
+#endif
+}
+
+bool SafeFs::sameFile(const QString &a, const QString &b)
+{
+#ifdef Q_OS_UNIX
+    return sameFileAt(QFile::encodeName(a), QFile::encodeName(b));
+#else
+    return QFileInfo(a) == QFileInfo(b);
+#endif
+}
+
+bool SafeFs::linkTargetIsExact(const QString &linkPath)
+{
+#ifdef Q_OS_UNIX
+    QByteArray target(4096, Qt::Uninitialized);
+    const ssize_t size
+        = ::readlink(QFile::encodeName(linkPath).constData(), target.data(), target.size());
+    if (size < 0 || size >= target.size())
+        return false;
+    target.truncate(int(size));
+    return QFile::encodeName(QFile::decodeName(target)) == target;
+#else
+    return isSymLink(linkPath);
+#endif
+}
+
 bool SafeFs::createLink(const QString &target, const QString &linkPath)
 {
-    // QFile::link never replaces what stands at linkPath.
-    return QFile::link(target, linkPath);
+#ifdef Q_OS_UNIX
+    // symlink(2) never replaces what stands at linkPath.
+    if (::symlink(QFile::encodeName(target).constData(), QFile::encodeName(linkPath).constData())
+        == 0)
+        return true;
+    setError(errno);
+    return false;
+#else
+    QFile file(target);
+    if (file.link(linkPath))
+        return true;
+    lastError = file.errorString();
+    return false;
+#endif
 }
 
 bool SafeFs::pointLinkTo(const QString &target, const QString &linkPath)
 {
     if (!exists(linkPath))
         return createLink(target, linkPath);
-    if (!isSymLink(linkPath))
-        return false;
 #ifdef Q_OS_UNIX
-    // The new link is made beside the old one under a hidden temporary name
-    // and moved over it: rename(2) swaps the name in one step and never
-    // leaves it missing.
-    const QFileInfo linkInfo(linkPath);
-    const QByteArray encodedTarget = QFile::encodeName(target);
-    const QByteArray encodedLink = QFile::encodeName(linkPath);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString tempPath = linkInfo.absolutePath() + QLatin1String("/.") + linkInfo.fileName()
-            + QStringLiteral(".quillfen-%1-%2").arg(::getpid()).arg(attempt);
-        const QByteArray encodedTemp = QFile::encodeName(tempPath);
-        if (::symlink(encodedTarget.constData(), encodedTemp.constData()) != 0) {
-            if (errno == EEXIST)
-                continue;
-            return false;
-        }
-        // Something other than a link may have taken the name meanwhile.
-        if (!isSymLink(linkPath)
-            || ::rename(encodedTemp.constData(), encodedLink.constData()) != 0) {
-            ::unlink(encodedTemp.constData());
-            return false;
-        }
-        return true;
+    if (!isSymLink(linkPath)) {
+        setError(EEXIST);
+        return false;
     }
+    const QByteArray link = QFile::encodeName(linkPath);
+    const QByteArray temp = makeTemporaryLink(target, linkPath);
+    if (temp.isEmpty())
+        return false;
+    if (exchangeNames(temp, link) == 0) {
+        if (isLinkAt(temp)) {
+            ::unlink(temp.constData());
+            return true;
+        }
+        // Another program put something else at the name meanwhile: it goes
+        // back where it was, and our link comes out again.
+        exchangeNames(temp, link);
+        removeTemporaryLink(temp);
+        setError(EEXIST);
+        return false;
+    }
+    const int error = errno;
+    if (cannotExchange(error)) {
+        // No exchange here: check once more that a link stands at the name,
+        // then rename over it, which also never leaves the name missing.
+        if (isLinkAt(link) && ::rename(temp.constData(), link.constData()) == 0)
+            return true;
+        setError(isLinkAt(link) ? errno : EEXIST);
+    } else {
+        setError(error);
+    }
+    removeTemporaryLink(temp);
     return false;
 #else
+    if (!isSymLink(linkPath)) {
+        lastError = QStringLiteral("File exists");
+        return false;
+    }
     return QFile::remove(linkPath) && createLink(target, linkPath);
 #endif
 }
 
+#ifdef Q_OS_UNIX
+// Hard links are not to be had on this file system.
+static bool noHardLinks(int error)
+{
+    return error == EPERM || error == EXDEV || error == ENOTSUP || error == EOPNOTSUPP
+        || error == ENOSYS || error == EMLINK;
+}
+#endif
+
+bool SafeFs::setAsideAsLink(const QString &path, const QString &asidePath)
+{
+    if (!isRegularFile(path)) {
+#ifdef Q_OS_UNIX
+        setError(exists(path) ? EEXIST : ENOENT);
+#endif
+        return false;
+    }
+#ifdef Q_OS_UNIX
+    const QByteArray name = QFile::encodeName(path);
+    const QByteArray aside = QFile::encodeName(asidePath);
+    if (::link(name.constData(), aside.constData()) == 0) {
+        const QByteArray temp = makeTemporaryLink(asidePath, path);
+        bool done = false;
+        if (!temp.isEmpty()) {
+            if (exchangeNames(temp, name) == 0) {
+                if (sameFileAt(temp, aside)) {
+                    ::unlink(temp.constData()); // a second name of the file set aside
+                    return true;
+                }
+                // Not the file we set aside: another program replaced it.
+                exchangeNames(temp, name);
+                setError(EEXIST);
+            } else if (cannotExchange(errno)) {
+                done = sameFileAt(name, aside) && ::rename(temp.constData(), name.constData()) == 0;
+                if (!done)
+                    setError(sameFileAt(name, aside) ? errno : EEXIST);
+            } else {
+                setError(errno);
+            }
+            removeTemporaryLink(temp);
+        }
+        if (done)
+            return true;
+        // Undo the second name, but only while both names still hold the
+        // same file; otherwise the aside name keeps the content.
+        if (sameFileAt(name, aside))
+            ::unlink(aside.constData());
+        return false;
+    }
+    if (!noHardLinks(errno)) {
+        setError(errno);
+        return false;
+    }
+#endif
+    if (!renameNoReplace(path, asidePath))
+        return false;
+    if (createLink(asidePath, path))
+        return true;
+    // The file goes back to its name rather than leaving the name empty.
+    const QString error = lastError;
+    renameNoReplace(asidePath, path);
+    lastError = error;
+    return false;
+}
+
+bool SafeFs::addName(const QString &from, const QString &to, bool *unsupported)
+{
+    *unsupported = false;
+#ifdef Q_OS_UNIX
+    if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
+        return true;
+    *unsupported = noHardLinks(errno);
+    setError(errno);
+#else
+    Q_UNUSED(from);
+    Q_UNUSED(to);
+    *unsupported = true;
+#endif
+    return false;
+}
+
+bool SafeFs::removeNameIfSame(const QString &name, const QString &other)
+{
+#ifdef Q_OS_UNIX
+    const QByteArray encoded = QFile::encodeName(name);
+    if (!sameFileAt(encoded, QFile::encodeName(other))) {
+        setError(EEXIST);
+        return false;
+    }
+    if (::unlink(encoded.constData()) == 0)
+        return true;
+    setError(errno);
+#else
+    Q_UNUSED(name);
+    Q_UNUSED(other);
+#endif
+    return false;
+}
+
 bool SafeFs::renameNoReplace(const QString &from, const QString &to)
 {
-    if (exists(to) || !exists(from))
+#ifdef Q_OS_UNIX
+    if (exists(to) || !exists(from)) {
+        setError(exists(to) ? EEXIST : ENOENT);
         return false;
-#ifdef Q_OS_LINUX
+    }
     const QByteArray encodedFrom = QFile::encodeName(from);
     const QByteArray encodedTo = QFile::encodeName(to);
+#ifdef Q_OS_LINUX
     if (::renameat2(AT_FDCWD, encodedFrom.constData(), AT_FDCWD, encodedTo.constData(),
                     RENAME_NOREPLACE)
         == 0)
         return true;
-    if (errno != EINVAL && errno != ENOSYS)
+    if (errno != EINVAL && errno != ENOSYS) {
+        setError(errno);
         return false;
+    }
 #endif
-#ifdef Q_OS_UNIX
     // No copying fallback: a rename that fails leaves the file where it was.
-    return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+    if (::rename(encodedFrom.constData(), encodedTo.constData()) == 0)
+        return true;
+    setError(errno);
+    return false;
 #else
-    return QFile::rename(from, to);
+    if (exists(to) || !exists(from))
+        return false;
+    QFile file(from);
+    if (file.rename(to))
+        return true;
+    lastError = file.errorString();
+    return false;
 #endif
+}
+
+int SafeFs::removeStaleTemporaries(const QString &dirPath)
+{
+    int removed = 0;
+#ifdef Q_OS_UNIX
+    const QDir dir(dirPath);
+    const QStringList names
+        = dir.entryList(QStringList(QStringLiteral(".*") + TemporaryMark + QLatin1Char('*')),
+                        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    const qint64 minuteAgo = QDateTime::currentSecsSinceEpoch() - 60;
+    for (const QString &fileName : names) {
+        if (!isTemporaryName(fileName))
+            continue;
+        const QByteArray path = QFile::encodeName(dir.absoluteFilePath(fileName));
+        struct stat st;
+        if (::lstat(path.constData(), &st) == 0 && S_ISLNK(st.st_mode)
+            && qint64(st.st_mtime) < minuteAgo && ::unlink(path.constData()) == 0)
+            ++removed;
+    }
+#else
+    Q_UNUSED(dirPath);
+#endif
+    return removed;
 }

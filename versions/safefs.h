@@ -4,8 +4,13 @@
 #include <QString>
 
 // The one place where links are made and replaced and version files renamed.
-// None of these ever removes or overwrites anything but a symbolic link, so a
-// version file (or whatever another program put there) cannot be lost.
+// None of these ever removes or overwrites anything but a symbolic link of
+// ours or a second name of a file, so a version file (or whatever another
+// program put there) cannot be lost, not even when the process is killed
+// between two steps or another program changes the directory meanwhile.
+//
+// Every operation returns false on failure and leaves the reason in
+// errorString().
 class SafeFs
 {
 public:
@@ -13,18 +18,59 @@ public:
     static bool exists(const QString &path);
     // A symbolic link (or a shortcut on Windows) stands at path.
     static bool isSymLink(const QString &path);
+    // A regular file, not a link to one, stands at path.
+    static bool isRegularFile(const QString &path);
+    // Both names lead to the same file (same device and inode), without
+    // following a link at either name.
+    static bool sameFile(const QString &a, const QString &b);
+    // The link at linkPath names its target in bytes that decode and encode
+    // back unchanged, so that a target compared as text is exactly the file
+    // on disk.
+    static bool linkTargetIsExact(const QString &linkPath);
 
     // Makes a link at linkPath pointing to target where nothing stands yet.
     static bool createLink(const QString &target, const QString &linkPath);
 
-    // Points the link at linkPath to target. A link standing there is replaced
-    // in one step, so the name always resolves to the old or the new target;
-    // where nothing stands a new link is made; anything else that stands there
-    // is left alone and the call fails.
+    // Points the link at linkPath to target; where nothing stands a new link
+    // is made. The new link is made under a hidden temporary name and
+    // exchanged with the name in one step (renameat2 RENAME_EXCHANGE), so the
+    // name always resolves to the old or the new target; what came out is
+    // removed only if it is a link, anything else is exchanged back and the
+    // call fails. Where the file system cannot exchange, the name is checked
+    // to hold a link just before the new one is renamed over it.
     static bool pointLinkTo(const QString &target, const QString &linkPath);
+
+    // Sets the regular file at path aside under asidePath (which must be
+    // free) and puts a link to asidePath at path. The file first gets
+    // asidePath as a second hard link, then the link is exchanged into path
+    // in one step, so path never goes missing and always leads to the same
+    // content; the old name is removed only while it is still the same file.
+    // Where hard links are refused (FAT, some network file systems) the file
+    // is renamed and then linked, and renamed back if the link fails: path
+    // is missing for that moment. Anything but a regular file at path is
+    // left alone and the call fails.
+    static bool setAsideAsLink(const QString &path, const QString &asidePath);
+
+    // Gives the file at from the further name to, a hard link, never
+    // replacing anything at to. *unsupported tells a file system that has no
+    // hard links from any other failure.
+    static bool addName(const QString &from, const QString &to, bool *unsupported);
+    // Removes the name only while it is the same file as other, so that the
+    // content stays reachable under other.
+    static bool removeNameIfSame(const QString &name, const QString &other);
 
     // Renames from to to, failing rather than replacing anything at to.
     static bool renameNoReplace(const QString &from, const QString &to);
+
+    // Removes our own temporary links in dirPath that a killed process left
+    // behind: symbolic links with our temporary name pattern, older than a
+    // minute. Nothing else is ever touched. Returns how many were removed.
+    static int removeStaleTemporaries(const QString &dirPath);
+    // The hidden temporary names of ours for a link named linkName.
+    static bool isTemporaryName(const QString &fileName);
+
+    // Why the last failing operation failed, in the system's words.
+    static QString errorString();
 };
 
 #endif // SAFEFS_H

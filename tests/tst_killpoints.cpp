@@ -1,0 +1,105 @@
+#include "versiondir.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QtTest>
+
+// A user action killed just before one of its file system calls: the link's
+// name must still lead to a version the user had (never missing, never
+// dangling), and no content may be lost.
+class TestKillPoints : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void killedAction_nameAlwaysLeadsToAVersion_data();
+    void killedAction_nameAlwaysLeadsToAVersion();
+
+private:
+    QString strace;
+};
+
+void TestKillPoints::initTestCase()
+{
+    strace = QStandardPaths::findExecutable(QStringLiteral("strace"));
+    if (strace.isEmpty())
+        QSKIP("strace is not installed");
+    QProcess probe;
+    probe.start(strace, {QStringLiteral("-o"), QStringLiteral("/dev/null"), QStringLiteral("true")});
+    if (!probe.waitForFinished(10000) || probe.exitCode() != 0)
+        QSKIP("strace cannot trace here");
+}
+
+void TestKillPoints::killedAction_nameAlwaysLeadsToAVersion_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("syscall");
+    QTest::addColumn<int>("when");
+    // What app.exe may lead to once the action is cut short.
+    QTest::addColumn<QStringList>("allowed");
+
+    const QStringList toLinkCalls {"link", "symlink", "renameat2", "unlink"};
+    for (const QString &call : toLinkCalls)
+        QTest::addRow("toLink, before %s", qPrintable(call))
+            << "toLink" << call << 1 << QStringList {"in use"};
+    // link the new name, the temporary link, the exchange, removing what came
+    // out, removing the old name
+    const QList<QPair<QString, int>> renameCalls {
+        {"link", 1}, {"symlink", 1}, {"renameat2", 1}, {"unlink", 1}, {"unlink", 2}};
+    for (const auto &call : renameCalls)
+        QTest::addRow("rename current, before %s #%d", qPrintable(call.first), call.second)
+            << "rename" << call.first << call.second << QStringList {"1"};
+    for (const QString &call : {QStringLiteral("symlink"), QStringLiteral("renameat2"),
+                                QStringLiteral("unlink")})
+        QTest::addRow("pick, before %s", qPrintable(call))
+            << "pick" << call << 1 << QStringList {"1", "2"};
+}
+
+void TestKillPoints::killedAction_nameAlwaysLeadsToAVersion()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, syscall);
+    QFETCH(int, when);
+    QFETCH(QStringList, allowed);
+
+    VersionDir dir;
+    dir.add(QStringLiteral("app-1.exe"), "1");
+    dir.add(QStringLiteral("app-2.exe"), "2");
+    QStringList arguments {dir.path(), action};
+    if (action == QLatin1String("toLink")) {
+        dir.add(QStringLiteral("app.exe"), "in use");
+    } else {
+        dir.link(QStringLiteral("app-1.exe"), QStringLiteral("app.exe"));
+        arguments << (action == QLatin1String("pick") ? QStringList {"app-2.exe"}
+                                                       : QStringList {"app-1.exe", "app-1b.exe"});
+    }
+
+    QProcess driver;
+    driver.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    driver.start(strace,
+                 QStringList {"-f", "-o", "/dev/null", "-e", "trace=" + syscall, "-e",
+                              QStringLiteral("inject=%1:signal=KILL:when=%2").arg(syscall).arg(when),
+                              qEnvironmentVariable("QUILLFEN_KILLDRIVER")}
+                     + arguments);
+    QVERIFY(driver.waitForFinished(60000));
+    // The kill point lies inside the action: strace reports the signal.
+    QVERIFY2(driver.exitCode() != 0, "the action finished before the kill point");
+
+    const QByteArray inUse = dir.read(QStringLiteral("app.exe"));
+    QVERIFY2(allowed.contains(QString::fromUtf8(inUse)), inUse.constData());
+    // Every content is still on disk under some name.
+    QByteArrayList contents;
+    for (const QString &name : dir.entries()) {
+        if (!QFileInfo(dir.path(name)).isSymLink())
+            contents << dir.read(name);
+    }
+    const QByteArrayList expected = action == QLatin1String("toLink")
+        ? QByteArrayList {"1", "2", "in use"}
+        : QByteArrayList {"1", "2"};
+    for (const QByteArray &content : expected)
+        QVERIFY2(contents.contains(content), content.constData());
+}
+
+QTEST_MAIN(TestKillPoints)
+#include "tst_killpoints.moc"

@@ -1,0 +1,108 @@
+#include "safefs.h"
+#include "versiondir.h"
+
+#include <QProcess>
+#include <QtTest>
+
+#include <atomic>
+#include <thread>
+
+#include <cstdio>
+#include <fcntl.h>
+
+// The file system helper against another program working in the same
+// directory, and the temporary links a killed process leaves behind.
+class TestSafeFs : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void pointLinkTo_fileSwappedInMeanwhile_isNeverLost();
+    void removeStaleTemporaries_onlyOldLinksOfOurs_data();
+    void removeStaleTemporaries_onlyOldLinksOfOurs();
+};
+
+void TestSafeFs::pointLinkTo_fileSwappedInMeanwhile_isNeverLost()
+{
+#ifndef Q_OS_LINUX
+    QSKIP("the other program swaps with renameat2, which is Linux's");
+#else
+    VersionDir dir;
+    dir.add(QStringLiteral("app-1.exe"), "1");
+    dir.add(QStringLiteral("app-2.exe"), "2");
+    dir.add(QStringLiteral(".co-user"), "precious");
+    dir.link(QStringLiteral("app-1.exe"), QStringLiteral("app.exe"));
+    const QByteArray link = QFile::encodeName(dir.path(QStringLiteral("app.exe")));
+    const QByteArray other = QFile::encodeName(dir.path(QStringLiteral(".co-user")));
+
+    // Another program swaps its own file in and out of the link's name.
+    std::atomic<bool> stop(false);
+    std::atomic<int> swaps(0);
+    std::thread coUser([&] {
+        while (!stop) {
+            if (::renameat2(AT_FDCWD, other.constData(), AT_FDCWD, link.constData(),
+                            RENAME_EXCHANGE)
+                == 0)
+                ++swaps;
+        }
+    });
+    QElapsedTimer timer;
+    timer.start();
+    int picks = 0;
+    while (timer.elapsed() < 1500) {
+        SafeFs::pointLinkTo(dir.path(picks % 2 ? "app-1.exe" : "app-2.exe"),
+                            dir.path(QStringLiteral("app.exe")));
+        ++picks;
+    }
+    stop = true;
+    coUser.join();
+    QVERIFY2(swaps > 100, qPrintable(QString::number(swaps)));
+
+    int copies = 0;
+    for (const QString &name : dir.entries()) {
+        QVERIFY2(!SafeFs::isTemporaryName(name), qPrintable(name));
+        if (!SafeFs::isSymLink(dir.path(name)) && dir.read(name) == "precious")
+            ++copies;
+    }
+    QCOMPARE(copies, 1);
+#endif
+}
+
+void TestSafeFs::removeStaleTemporaries_onlyOldLinksOfOurs_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("isLink");
+    QTest::addColumn<bool>("old");
+    QTest::addColumn<bool>("removed");
+    QTest::newRow("old link of ours") << ".app.exe.quillfen-1f3a9c" << true << true << true;
+    QTest::newRow("old link, earlier naming") << ".app.exe.quillfen-4242-7" << true << true << true;
+    QTest::newRow("fresh link of ours") << ".app.exe.quillfen-1f3a9c" << true << false << false;
+    QTest::newRow("old file with our name") << ".app.exe.quillfen-1f3a9c" << false << true << false;
+    QTest::newRow("old link, not hidden") << "app.exe.quillfen-1f3a9c" << true << true << false;
+    QTest::newRow("old link, other suffix") << ".app.exe.quillfen-1f3a9c.bak" << true << true
+                                           << false;
+}
+
+void TestSafeFs::removeStaleTemporaries_onlyOldLinksOfOurs()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, isLink);
+    QFETCH(bool, old);
+    QFETCH(bool, removed);
+    VersionDir dir;
+    dir.add(QStringLiteral("app-1.exe"), "1");
+    if (isLink)
+        dir.link(QStringLiteral("app-1.exe"), name);
+    else
+        dir.add(name, "someone's data");
+    if (old)
+        QCOMPARE(QProcess::execute(QStringLiteral("touch"),
+                                   {"-h", "-d", "2 minutes ago", dir.path(name)}),
+                 0);
+    QCOMPARE(SafeFs::removeStaleTemporaries(dir.path()), removed ? 1 : 0);
+    QCOMPARE(SafeFs::exists(dir.path(name)), !removed);
+    QCOMPARE(dir.read(QStringLiteral("app-1.exe")), QByteArray("1"));
+}
+
+QTEST_MAIN(TestSafeFs)
+#include "tst_safefs.moc"
