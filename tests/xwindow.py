@@ -135,6 +135,31 @@ def case_pick(binary, out, work):
         window.close()
 
 
+def case_keyboard(binary, out, work):
+    """Arrow keys on the checked radio button pick the next version, again and
+    again, and the program keeps running."""
+    versions = os.path.join(work, "keys")
+    make_versions(versions, ["app-%d.exe" % i for i in range(1, 6)])
+    link = os.path.join(versions, "app.exe")
+    os.symlink(os.path.join(versions, "app-3.exe"), link)
+    config = os.path.join(work, "keys.cfg")
+    write_config(config, "app.exe", versions)
+    window = Window(binary, config, work, ["-e"])
+    try:
+        run("xdotool", "windowfocus", "--sync", window.id)
+        for key, expected in [("Down", "app-2.exe"), ("Down", "app-1.exe"), ("Up", "app-2.exe"),
+                              ("Up", "app-3.exe"), ("Up", "app-4.exe")]:
+            run("xdotool", "key", "--window", window.id, key)
+            wait_for(lambda: os.readlink(link).endswith(expected),
+                     "%s to point the link to %s" % (key, expected))
+            time.sleep(0.2)  # a crash shows right after the new listing
+            assert window.process.poll() is None, "quillfen died: %r" % window.process.returncode
+        rows = window.shot(os.path.join(out, "keys-after.png")).rows()
+        assert [r[2] for r in rows].count(GREEN) == 1 and rows[1][2] == GREEN, rows
+    finally:
+        window.close()
+
+
 def tool_dir(work, name):
     directory = os.path.join(work, name)
     make_versions(directory, ["tool", "tool-1", "tool-2"])
@@ -210,6 +235,7 @@ def main():
         failed = False
         english = None
         for name, case in [("pick a version", lambda: case_pick(binary, out, work)),
+                           ("pick by keyboard", lambda: case_keyboard(binary, out, work)),
                            ("to Link", lambda: case_to_link(binary, out, work)),
                            ("Japanese texts", lambda: case_japanese(binary, out, work, english))]:
             try:
