@@ -15,8 +15,16 @@ private slots:
     void initTestCase();
     void killedAction_nameAlwaysLeadsToAVersion_data();
     void killedAction_nameAlwaysLeadsToAVersion();
+    void withoutExchangeOrHardLinks_actionsStillWork_data();
+    void withoutExchangeOrHardLinks_actionsStillWork();
 
 private:
+    // Runs the driver under strace with the given tampering; the exit code.
+    int runDriver(const QStringList &tamper, const QStringList &arguments);
+    // A directory of two versions with app.exe a plain file (for "toLink")
+    // or a link to app-1.exe; the driver's arguments.
+    QStringList prepare(VersionDir &dir, const QString &action);
+
     QString strace;
 };
 
@@ -64,27 +72,13 @@ void TestKillPoints::killedAction_nameAlwaysLeadsToAVersion()
     QFETCH(QStringList, allowed);
 
     VersionDir dir;
-    dir.add(QStringLiteral("app-1.exe"), "1");
-    dir.add(QStringLiteral("app-2.exe"), "2");
-    QStringList arguments {dir.path(), action};
-    if (action == QLatin1String("toLink")) {
-        dir.add(QStringLiteral("app.exe"), "in use");
-    } else {
-        dir.link(QStringLiteral("app-1.exe"), QStringLiteral("app.exe"));
-        arguments << (action == QLatin1String("pick") ? QStringList {"app-2.exe"}
-                                                       : QStringList {"app-1.exe", "app-1b.exe"});
-    }
-
-    QProcess driver;
-    driver.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    driver.start(strace,
-                 QStringList {"-f", "-o", "/dev/null", "-e", "trace=" + syscall, "-e",
-                              QStringLiteral("inject=%1:signal=KILL:when=%2").arg(syscall).arg(when),
-                              qEnvironmentVariable("QUILLFEN_KILLDRIVER")}
-                     + arguments);
-    QVERIFY(driver.waitForFinished(60000));
+    const QStringList arguments = prepare(dir, action);
+    const int exitCode = runDriver(
+        {"-e", "trace=" + syscall, "-e",
+         QStringLiteral("inject=%1:signal=KILL:when=%2").arg(syscall).arg(when)},
+        arguments);
     // The kill point lies inside the action: strace reports the signal.
-    QVERIFY2(driver.exitCode() != 0, "the action finished before the kill point");
+    QVERIFY2(exitCode != 0, "the action finished before the kill point");
 
     const QByteArray inUse = dir.read(QStringLiteral("app.exe"));
     QVERIFY2(allowed.contains(QString::fromUtf8(inUse)), inUse.constData());
@@ -99,6 +93,69 @@ void TestKillPoints::killedAction_nameAlwaysLeadsToAVersion()
         : QByteArrayList {"1", "2"};
     for (const QByteArray &content : expected)
         QVERIFY2(contents.contains(content), content.constData());
+}
+
+QStringList TestKillPoints::prepare(VersionDir &dir, const QString &action)
+{
+    dir.add(QStringLiteral("app-1.exe"), "1");
+    dir.add(QStringLiteral("app-2.exe"), "2");
+    QStringList arguments {dir.path(), action};
+    if (action == QLatin1String("toLink")) {
+        dir.add(QStringLiteral("app.exe"), "in use");
+    } else {
+        dir.link(QStringLiteral("app-1.exe"), QStringLiteral("app.exe"));
+        arguments << (action == QLatin1String("pick") ? QStringList {"app-2.exe"}
+                                                       : QStringList {"app-1.exe", "app-1b.exe"});
+    }
+    return arguments;
+}
+
+int TestKillPoints::runDriver(const QStringList &tamper, const QStringList &arguments)
+{
+    QProcess driver;
+    driver.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    driver.start(strace,
+                 QStringList {"-f", "-o", "/dev/null"} + tamper
+                     + QStringList {qEnvironmentVariable("QUILLFEN_KILLDRIVER")} + arguments);
+    if (!driver.waitForFinished(60000))
+        return -1;
+    return driver.exitCode();
+}
+
+void TestKillPoints::withoutExchangeOrHardLinks_actionsStillWork_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("tamper");
+    QTest::addColumn<QString>("linkedTo");
+    // What a file system without the exchange (EINVAL) or without hard links
+    // (EPERM, as FAT) answers.
+    const QString noExchange = QStringLiteral("inject=renameat2:error=EINVAL");
+    const QString noHardLinks = QStringLiteral("inject=link:error=EPERM");
+    const QString dated = QStringLiteral("app-%1-1.exe")
+                              .arg(QDate::currentDate().toString(QStringLiteral("yyyyMMdd")));
+    QTest::newRow("pick, no exchange") << "pick" << noExchange << "app-2.exe";
+    QTest::newRow("toLink, no exchange") << "toLink" << noExchange << dated;
+    QTest::newRow("toLink, no hard links") << "toLink" << noHardLinks << dated;
+    QTest::newRow("rename current, no exchange") << "rename" << noExchange << "app-1b.exe";
+    QTest::newRow("rename current, no hard links") << "rename" << noHardLinks << "app-1b.exe";
+}
+
+void TestKillPoints::withoutExchangeOrHardLinks_actionsStillWork()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, tamper);
+    QFETCH(QString, linkedTo);
+    VersionDir dir;
+    const QStringList arguments = prepare(dir, action);
+    QCOMPARE(runDriver({"-e", tamper}, arguments), 0);
+    QCOMPARE(dir.linkTarget(QStringLiteral("app.exe")), linkedTo);
+    QStringList expected {"app-1.exe", "app-2.exe", "app.exe"};
+    if (action == QLatin1String("toLink"))
+        expected << linkedTo;
+    if (action == QLatin1String("rename"))
+        expected.replace(0, linkedTo);
+    expected.sort();
+    QCOMPARE(dir.entries(), expected);
 }
 
 QTEST_MAIN(TestKillPoints)

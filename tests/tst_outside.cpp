@@ -20,6 +20,7 @@ private slots:
     void versionDeletedBeforePick_linkStays();
     void linkReplacedByFileBeforePick_fileKept();
     void versionRenamedAwayBeforeRename_nothingMoves();
+    void toLinkAfterAnotherWindowMadeTheLink_onlyLists();
     void readOnlyDirectory_actionsChangeNothing();
     void directoryRemoved_listingEmpties();
     void longListing_leavesNoWaitCursor();
@@ -131,6 +132,25 @@ void TestOutside::versionRenamedAwayBeforeRename_nothingMoves()
     QCOMPARE(dir->read(QStringLiteral("app-3.exe")), QByteArray("3"));
     QCOMPARE(dir->entries(),
              (QStringList {"app-1.exe", "app-2-moved.exe", "app-3.exe", "app.exe"}));
+}
+
+void TestOutside::toLinkAfterAnotherWindowMadeTheLink_onlyLists()
+{
+    QVERIFY(QFile::remove(dir->path(QStringLiteral("app.exe"))));
+    dir->add(QStringLiteral("app.exe"), "plain");
+    makeBody();
+    ExeFile *target = rowNamed(QStringLiteral("app.exe"));
+    // Another window sets the file aside and links the name meanwhile.
+    QVERIFY(QFile::rename(dir->path(QStringLiteral("app.exe")),
+                          dir->path(QStringLiteral("app-0.exe"))));
+    dir->link(QStringLiteral("app-0.exe"), QStringLiteral("app.exe"));
+    const QStringList before = dir->entries();
+    QTest::mouseClick(target->findChild<QPushButton *>(QStringLiteral("ChangeLinkB")),
+                      Qt::LeftButton);
+    RowDriver::settle();
+    QCOMPARE(dir->entries(), before);
+    QCOMPARE(dir->linkTarget(QStringLiteral("app.exe")), QStringLiteral("app-0.exe"));
+    QVERIFY(RowDriver::select(rowNamed(QStringLiteral("app-0.exe")))->isChecked());
 }
 
 void TestOutside::readOnlyDirectory_actionsChangeNothing()
