@@ -6,6 +6,8 @@
 #include <QTextCodec>
 #include <QTranslator>
 
+#include <cstdio>
+
 // The catalogue lives in the core library; registering it here, before main,
 // keeps the linker from dropping it.
 static int registerResources()
@@ -18,6 +20,13 @@ static const int resourcesRegistered = registerResources();
 int main(int argc, char *argv[])
 {
     Q_UNUSED(resourcesRegistered);
+    // Answered before anything else, so that neither a display nor a
+    // configuration is needed.
+    const QString answer = commandLineAnswer(argc, argv);
+    if (!answer.isEmpty()) {
+        fputs(answer.toLocal8Bit().constData(), stdout);
+        return 0;
+    }
     QApplication::setStyle(QStringLiteral("Fusion"));
     auto *app = new QApplication(argc, argv);
     auto *translator = new QTranslator();

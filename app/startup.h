@@ -9,11 +9,18 @@ class ConfigStore;
 // is missing. Nothing is ever written into it.
 void resetLog();
 
-// "config.cfg" unless "-c" or "-config" names another file; "-config" wins.
+// "config.cfg" unless "-c" or "-config" names another file ("-config" wins);
+// when neither is given and there is no "config.cfg" in the working
+// directory, the user's "quillfen/config.cfg" if it exists. A name that
+// exists nowhere stays "config.cfg", so the message about it says so.
 QString configFileName(const ConfigStore &options);
 
 // True when the configuration asks for the debug log: Debug_to_file is
 // exactly 1.
 bool debugToFile(const ConfigStore &config);
+
+// "--help" or "--version" among the arguments: what to print before the
+// program ends, without a window or a configuration. Empty otherwise.
+QString commandLineAnswer(int argc, char **argv);
 
 #endif // STARTUP_H

@@ -41,8 +41,7 @@ inline QRadioButton *select(const ExeFile *row)
 // The current version's Name field is pale green.
 inline bool isGreen(const ExeFile *row)
 {
-    return edit(row, "Name")->styleSheet()
-        == QLatin1String("background-color: rgb(230, 255, 230);");
+    return edit(row, "Name")->styleSheet() == QLatin1String(ExeFile::CurrentStyle);
 }
 
 inline QString nameOf(const ExeFile *row)

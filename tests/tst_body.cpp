@@ -4,6 +4,7 @@
 #include "safefs.h"
 #include "versiondir.h"
 
+#include <QLabel>
 #include <QScreen>
 #include <QScrollBar>
 #include <QtTest>
@@ -39,6 +40,7 @@ private slots:
     void pick_fromPlainTarget_setsItAsideFirst();
     void rename_currentVersion_linkFollows();
     void rename_otherVersion_linkStays();
+    void keyboard_enterRenamesAndCtrlQQuits();
 
 private:
     void addTarget(const QString &rest) { config.add(QStringLiteral("Target"), QString(), rest); }
@@ -57,6 +59,13 @@ private:
     }
     static bool isGreen(ExeFile *row) { return RowDriver::isGreen(row); }
     ExeFile *rowNamed(const QString &name) const { return RowDriver::rowNamed(body.data(), name); }
+    // The window is as high as its rows need: nothing to scroll, no space
+    // to spare unless the layout's minimum holds it.
+    void verifyFitsRows();
+    QString status() const
+    {
+        return body->findChild<QStatusBar *>(QStringLiteral("statusbar"))->currentMessage();
+    }
     // The names of the checked rows, which are also the green ones.
     QStringList current() const;
     static void clickSelect(ExeFile *row) { RowDriver::clickSelect(row); }
@@ -96,6 +105,16 @@ Body *TestBody::makeBody()
     return body.data();
 }
 
+void TestBody::verifyFitsRows()
+{
+    QCoreApplication::sendPostedEvents(); // the layout settles
+    auto *scroll = body->findChild<QScrollArea *>(QStringLiteral("scrollArea"));
+    QCOMPARE(scroll->verticalScrollBar()->maximum(), 0);
+    const int spare = scroll->viewport()->height() - scroll->widget()->sizeHint().height();
+    QVERIFY2(spare <= 0 || body->height() == body->minimumSizeHint().height(),
+             qPrintable(QString::number(spare)));
+}
+
 QStringList TestBody::current() const
 {
     QStringList names;
@@ -116,6 +135,13 @@ void TestBody::noTargets_formSize()
     QVERIFY(rows().isEmpty());
     QVERIFY(edit(body.data(), "Target")->text().isEmpty());
     QVERIFY(body->findChild<QMenuBar *>(QStringLiteral("menubar"))->actions().isEmpty());
+    // Where the configuration was looked for, in the status bar and the list.
+    const QString said = status();
+    QVERIFY2(said.contains(QStringLiteral("\"Target NAME DIR\""))
+                 && said.contains(QDir::current().absoluteFilePath(QStringLiteral("config.cfg"))),
+             qPrintable(said));
+    QCOMPARE(body->findChild<QLabel *>(QStringLiteral("EmptyNote"))->text(), said);
+    QVERIFY(body->findChild<QLabel *>(QStringLiteral("EmptyNote"))->isVisible());
 }
 
 void TestBody::listing_newestFirstWithCurrentMarked()
@@ -147,7 +173,8 @@ void TestBody::listing_newestFirstWithCurrentMarked()
     }
     QCOMPARE(edit(body.data(), "Target")->text(), QStringLiteral("app.exe"));
     QCOMPARE(edit(body.data(), "BaseDir")->text(), QDir(dir->path()).absolutePath());
-    QCOMPARE(body->size(), QSize(690, 38 * 4 + 62));
+    QCOMPARE(body->width(), 690);
+    verifyFitsRows();
 }
 
 void TestBody::listing_missingLink_data()
@@ -230,6 +257,15 @@ void TestBody::listing_missingDirectory_isEmpty()
     QCOMPARE(body->height(), qMax(62, body->minimumSizeHint().height()));
     QCOMPARE(edit(body.data(), "BaseDir")->text(), dir->path(QStringLiteral("nowhere")));
     QVERIFY(!QFileInfo::exists(dir->path(QStringLiteral("nowhere"))));
+    QVERIFY2(status().contains(QStringLiteral("does not exist or cannot be read")),
+             qPrintable(status()));
+
+    // An existing directory without versions says so too.
+    dir->add(QStringLiteral("other.exe"), "o");
+    config = ConfigStore();
+    addTarget(QStringLiteral(" app.exe \"%1\"").arg(dir->path()));
+    makeBody();
+    QCOMPARE(status(), QStringLiteral("No versions of app.exe found in %1.").arg(dir->path()));
 }
 
 void TestBody::listing_heightBoundedByScreen()
@@ -294,8 +330,7 @@ void TestBody::chooseTarget_listsIt()
     QCOMPARE(second.linkTarget(QStringLiteral("tool")), QStringLiteral("tool-2"));
     QCOMPARE(edit(body.data(), "Target")->text(), QStringLiteral("tool"));
     QCOMPARE(edit(body.data(), "BaseDir")->text(), second.path());
-    // A window is never made smaller than its layout allows.
-    QCOMPARE(body->height(), qMax(38 * 3 + 62, body->minimumSizeHint().height()));
+    verifyFitsRows();
 }
 
 void TestBody::pick_repointsLink()
@@ -451,6 +486,45 @@ void TestBody::rename_otherVersion_linkStays()
     QCOMPARE(dir->read(QStringLiteral("app-2b.exe")), QByteArray("2"));
     QCOMPARE(dir->linkTarget(QStringLiteral("app.exe")), QStringLiteral("app-1.exe"));
     QCOMPARE(current(), QStringList {"app-1.exe"});
+}
+
+void TestBody::keyboard_enterRenamesAndCtrlQQuits()
+{
+    dir->add(QStringLiteral("app-1.exe"), "1");
+    dir->add(QStringLiteral("app-2.exe"), "2");
+    dir->link(QStringLiteral("app-1.exe"), QStringLiteral("app.exe"));
+    addTarget(QStringLiteral(" app.exe \"%1\"").arg(dir->path()));
+    makeBody();
+    QVERIFY(!body->windowIcon().pixmap(32).isNull());
+    // Fields that only show something cannot be edited.
+    QVERIFY(edit(body.data(), "BaseDir")->isReadOnly());
+    QVERIFY(edit(body.data(), "Target")->isReadOnly());
+    QVERIFY(edit(rowNamed(QStringLiteral("app.exe")), "Name")->isReadOnly());
+    QTest::keyClick(edit(rowNamed(QStringLiteral("app.exe")), "Name"), Qt::Key_Return);
+    RowDriver::settle();
+    QCOMPARE(dir->entries(), (QStringList {"app-1.exe", "app-2.exe", "app.exe"}));
+
+    QLineEdit *name = edit(rowNamed(QStringLiteral("app-1.exe")), "Name");
+    name->selectAll();
+    QTest::keyClicks(name, QStringLiteral("app-1b.exe"));
+    QTest::keyClick(name, Qt::Key_Return);
+    RowDriver::settle();
+    QCOMPARE(dir->linkTarget(QStringLiteral("app.exe")), QStringLiteral("app-1b.exe"));
+    QCOMPARE(current(), QStringList {"app-1b.exe"});
+
+    // A taken name is refused, and the status bar says why.
+    name = edit(rowNamed(QStringLiteral("app-2.exe")), "Name");
+    name->selectAll();
+    QTest::keyClicks(name, QStringLiteral("app-1b.exe"));
+    QTest::keyClick(name, Qt::Key_Return);
+    RowDriver::settle();
+    QCOMPARE(status(), QStringLiteral("Could not rename app-2.exe to app-1b.exe: the name is taken"));
+    QCOMPARE(dir->read(QStringLiteral("app-2.exe")), QByteArray("2"));
+
+    body->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(body.data()));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(!body->isVisible());
 }
 
 QTEST_MAIN(TestBody)

@@ -114,6 +114,12 @@ int TestKillPoints::runDriver(const QStringList &tamper, const QStringList &argu
 {
     QProcess driver;
     driver.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // LeakSanitizer cannot work under ptrace.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("ASAN_OPTIONS"),
+                       environment.value(QStringLiteral("ASAN_OPTIONS"))
+                           + QStringLiteral(":detect_leaks=0"));
+    driver.setProcessEnvironment(environment);
     driver.start(strace,
                  QStringList {"-f", "-o", "/dev/null"} + tamper
                      + QStringList {qEnvironmentVariable("QUILLFEN_KILLDRIVER")} + arguments);

@@ -29,6 +29,10 @@ private:
     void makeBody();
     void relist() { QVERIFY(QMetaObject::invokeMethod(body.data(), "changedTargets")); }
     QStringList rowNames() const { return RowDriver::rowNames(body.data()); }
+    QString status() const
+    {
+        return body->findChild<QStatusBar *>(QStringLiteral("statusbar"))->currentMessage();
+    }
     ExeFile *rowNamed(const QString &name) const { return RowDriver::rowNamed(body.data(), name); }
     static QLineEdit *nameEdit(ExeFile *row) { return RowDriver::edit(row, "Name"); }
     bool makeImmutable();
@@ -94,6 +98,7 @@ void TestOutside::versionDeletedBeforePick_linkStays()
     QCOMPARE(rowNames(), (QStringList {"app-3.exe", "app-2.exe", "app.exe"}));
     QVERIFY(RowDriver::select(rowNamed(QStringLiteral("app-2.exe")))->isChecked());
     QCOMPARE(dir->entries(), (QStringList {"app-2.exe", "app-3.exe", "app.exe"}));
+    QCOMPARE(status(), QStringLiteral("app-1.exe is gone: another program removed or renamed it"));
 }
 
 void TestOutside::linkReplacedByFileBeforePick_fileKept()
@@ -106,6 +111,7 @@ void TestOutside::linkReplacedByFileBeforePick_fileKept()
     RowDriver::settle();
     QCOMPARE(dir->read(QStringLiteral("app.exe")), QByteArray("put here by another program"));
     QVERIFY(!SafeFs::isSymLink(dir->path(QStringLiteral("app.exe"))));
+    QCOMPARE(status(), QStringLiteral("Could not point app.exe to app-1.exe: File exists"));
     // The new listing shows a plain target, ready to be made a link.
     ExeFile *target = rowNamed(QStringLiteral("app.exe"));
     QVERIFY(target && target->isTarget);
@@ -165,7 +171,10 @@ void TestOutside::readOnlyDirectory_actionsChangeNothing()
     const QStringList before = dir->entries();
 
     RowDriver::clickSelect(rowNamed(QStringLiteral("app-1.exe")));
+    RowDriver::settle();
     QCOMPARE(dir->linkTarget(QStringLiteral("app.exe")), QStringLiteral("app-2.exe"));
+    QVERIFY2(status().startsWith(QStringLiteral("Could not point app.exe to app-1.exe: ")),
+             qPrintable(status()));
     ExeFile *row = rowNamed(QStringLiteral("app-3.exe"));
     nameEdit(row)->selectAll();
     QTest::keyClicks(nameEdit(row), QStringLiteral("app-3b.exe"));

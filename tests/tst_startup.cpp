@@ -20,6 +20,8 @@ private slots:
     void missingConfigName_startsAnyway_data();
     void missingConfigName_startsAnyway();
     void readOnlyWorkingDirectory_startsAnyway();
+    void helpAndVersion_needNoDisplayNorConfig_data();
+    void helpAndVersion_needNoDisplayNorConfig();
     void translation_data();
     void translation();
 
@@ -82,6 +84,8 @@ void TestStartup::start(const QStringList &arguments, const QString &workingDir)
         QSKIP("QUILLFEN_BINARY is not set; run through ctest");
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    // The user's own configuration folder stays out of the tests.
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir->filePath(QStringLiteral("xdg")));
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(workingDir);
     connect(
@@ -141,25 +145,33 @@ void TestStartup::configOption_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("chosen");
-    QTest::newRow("default") << QStringList() << "default";
-    QTest::newRow("-c") << QStringList {"-c", "c.cfg"} << "c";
-    QTest::newRow("-config") << QStringList {"-config", "config2.cfg"} << "config2";
+    QTest::addColumn<bool>("noConfigInWorkingDir");
+    QTest::newRow("default") << QStringList() << "default" << false;
+    QTest::newRow("config.cfg wins over the user's") << QStringList() << "default" << false;
+    QTest::newRow("the user's when there is no config.cfg") << QStringList() << "user" << true;
+    QTest::newRow("-c wins over the user's") << QStringList {"-c", "c.cfg"} << "c" << true;
+    QTest::newRow("-c") << QStringList {"-c", "c.cfg"} << "c" << false;
+    QTest::newRow("-config") << QStringList {"-config", "config2.cfg"} << "config2" << false;
     QTest::newRow("-config wins over -c")
-        << QStringList {"-c", "c.cfg", "-config", "config2.cfg"} << "config2";
+        << QStringList {"-c", "c.cfg", "-config", "config2.cfg"} << "config2" << false;
     QTest::newRow("-config wins when first")
-        << QStringList {"-config", "config2.cfg", "-c", "c.cfg"} << "config2";
-    QTest::newRow("unknown options ignored") << QStringList {"-E", "-x", "y", "-c", "c.cfg"} << "c";
+        << QStringList {"-config", "config2.cfg", "-c", "c.cfg"} << "config2" << false;
+    QTest::newRow("unknown options ignored") << QStringList {"-E", "-x", "y", "-c", "c.cfg"} << "c" << false;
 }
 
 void TestStartup::configOption()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QString, chosen);
-    const QStringList names {"default", "c", "config2"};
-    const QStringList files {"config.cfg", "c.cfg", "config2.cfg"};
+    QFETCH(bool, noConfigInWorkingDir);
+    const QStringList names {"default", "c", "config2", "user"};
+    const QStringList files {"config.cfg", "c.cfg", "config2.cfg", "xdg/quillfen/config.cfg"};
+    QVERIFY(QDir(dir->path()).mkpath(QStringLiteral("xdg/quillfen")));
     for (int i = 0; i < names.size(); ++i) {
         const QString targetDir = makeTargetDir(names.at(i));
-        writeText(dir->filePath(files.at(i)), "Target app.exe \"" + targetDir.toUtf8() + "\"\n");
+        if (i > 0 || !noConfigInWorkingDir)
+            writeText(dir->filePath(files.at(i)),
+                      "Target app.exe \"" + targetDir.toUtf8() + "\"\n");
     }
     start(arguments, dir->path());
     waitForLink(dir->filePath(chosen));
@@ -205,6 +217,41 @@ void TestStartup::readOnlyWorkingDirectory_startsAnyway()
     QVERIFY(!QFileInfo::exists(work + QStringLiteral("/log.log")));
 }
 
+void TestStartup::helpAndVersion_needNoDisplayNorConfig_data()
+{
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QByteArray>("printed");
+    QTest::newRow("--help") << "--help" << QByteArray("  -config FILE  the same; when both");
+    QTest::newRow("--version") << "--version" << QByteArray("quillfen " QUILLFEN_VERSION "\n");
+}
+
+void TestStartup::helpAndVersion_needNoDisplayNorConfig()
+{
+    QFETCH(QString, option);
+    QFETCH(QByteArray, printed);
+    const QString targetDir = makeTargetDir(QStringLiteral("versions"));
+    writeText(dir->filePath(QStringLiteral("config.cfg")),
+              "Target app.exe \"" + targetDir.toUtf8() + "\"\n");
+    QProcess quillfen;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    // With no display to reach, opening a window would fail.
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    quillfen.setProcessEnvironment(environment);
+    quillfen.setWorkingDirectory(dir->path());
+    const QString binary = qEnvironmentVariable("QUILLFEN_BINARY");
+    if (binary.isEmpty())
+        QSKIP("QUILLFEN_BINARY is not set; run through ctest");
+    quillfen.start(binary, {QStringLiteral("-e"), option, QStringLiteral("-x")});
+    QVERIFY(quillfen.waitForFinished(20000));
+    QCOMPARE(quillfen.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(quillfen.exitCode(), 0);
+    const QByteArray out = quillfen.readAllStandardOutput();
+    QVERIFY2(out.contains(printed), out.constData());
+    QVERIFY(linkOf(targetDir).isEmpty()); // the configuration was not read
+}
+
 void TestStartup::translation_data()
 {
     QTest::addColumn<bool>("installed");
@@ -225,6 +272,12 @@ void TestStartup::translation()
         QCoreApplication::installTranslator(&translator);
     Body body;
     QCOMPARE(body.windowTitle(), title);
+    // The status bar's messages are translated too: here, that there are no
+    // targets.
+    const QString status = body.findChild<QStatusBar *>(QStringLiteral("statusbar"))->currentMessage();
+    QVERIFY2(status.startsWith(installed ? QStringLiteral("ターゲットがありません")
+                                         : QStringLiteral("No targets")),
+             qPrintable(status));
     QCOMPARE(translator.translate("ExeFile", "to Link"), QStringLiteral("リンク化"));
     QCOMPARE(translator.translate("ExeFile", "exe file"), QStringLiteral("実行ファイル"));
     QVERIFY(translator.translate("ExeFile", "Rename").isEmpty());

@@ -3,18 +3,68 @@
 #include "safefs.h"
 #include "texttokens.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QFileInfo>
+#include <QLabel>
+#include <QPainter>
 #include <QScreen>
+#include <QScrollBar>
+#include <QSvgRenderer>
 
 // Listings longer than this show the wait cursor while they are built.
 static const int LongListing = 300;
+
+// The program's icon, drawn from the embedded drawing, so that the window has
+// it also where no icon theme is installed.
+static QIcon programIcon()
+{
+    static const bool registered = [] {
+        Q_INIT_RESOURCE(quillfen);
+        return true;
+    }();
+    Q_UNUSED(registered);
+    QSvgRenderer drawing(QStringLiteral(":/quillfen.svg"));
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        drawing.render(&painter);
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
 
 Body::Body(QWidget *parent)
     : QMainWindow(parent)
     , exeFiles(nullptr)
 {
     setupUi(this);
+    setWindowIcon(programIcon());
+    // These only show where the target is.
+    BaseDir->setReadOnly(true);
+    Target->setReadOnly(true);
+    // A long directory in the chooser must not make the window wider than
+    // the screen.
+    Targets->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    Targets->setMinimumContentsLength(24);
+    emptyNote = new QLabel(TargetListFrame);
+    emptyNote->setObjectName(QStringLiteral("EmptyNote"));
+    emptyNote->setWordWrap(true);
+    emptyNote->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    emptyNote->hide();
+    gridLayout_5->addWidget(emptyNote, 1, 0);
+    auto *quit = new QAction(this);
+    // The platform's quit keys, and Ctrl+Q where the platform has none (as
+    // under a Windows keyboard scheme).
+    QList<QKeySequence> quitKeys = QKeySequence::keyBindings(QKeySequence::Quit);
+    if (!quitKeys.contains(QKeySequence(Qt::CTRL | Qt::Key_Q)))
+        quitKeys << QKeySequence(Qt::CTRL | Qt::Key_Q);
+    quit->setShortcuts(quitKeys);
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+    addAction(quit);
     initTargets();
     connect(&exeFiles, &ExeFiles::newLink, this, &Body::listAgainSoon);
 }
@@ -31,8 +81,31 @@ void Body::initTargets()
         const QFileInfo info(QDir(directory), fileName);
         Targets->addItem(directory + QLatin1Char(':') + fileName, QVariant::fromValue(info));
     }
+    if (Targets->count() == 0)
+        showNoTargets();
     selectTarget(0);
     connect(Targets, SIGNAL(currentIndexChanged(int)), this, SLOT(selectTarget(int)));
+}
+
+void Body::showNoTargets()
+{
+    const QStringList places = ConfigStore::searchPath(options);
+    QString found;
+    QStringList looked;
+    for (const QString &place : places) {
+        const QString path = QFileInfo(place).absoluteFilePath();
+        looked << path;
+        if (found.isEmpty() && QFileInfo(place).isFile())
+            found = path;
+    }
+    const QString text = found.isEmpty()
+        ? tr("No targets: no configuration found (looked for %1). Create it with lines of the "
+             "form \"Target NAME DIR\".")
+              .arg(looked.join(tr(" and ")))
+        : tr("No targets in %1. Add lines of the form \"Target NAME DIR\".").arg(found);
+    statusbar->showMessage(text);
+    emptyNote->setText(text);
+    emptyNote->show();
 }
 
 void Body::changedBase() { }
@@ -53,6 +126,11 @@ void Body::changedTargets()
 {
     listingQueued = false;
     selectTarget(Targets->currentIndex());
+    // What the action that asked for this listing could not do.
+    if (!exeFiles.problem.isEmpty()) {
+        statusbar->showMessage(exeFiles.problem);
+        exeFiles.problem.clear();
+    }
 }
 
 void Body::focusCurrentVersion()
@@ -127,6 +205,14 @@ void Body::selectTarget(int idx)
             QCoreApplication::sendPostedEvents();
     }
     exeFiles.findLink(base, suffix, dir);
+    if (!QFileInfo(dir.absolutePath()).isDir() || !QFileInfo(dir.absolutePath()).isReadable())
+        statusbar->showMessage(
+            tr("The directory %1 does not exist or cannot be read.").arg(dir.absolutePath()));
+    else if (exeFiles.items.isEmpty())
+        statusbar->showMessage(
+            tr("No versions of %1 found in %2.").arg(info.fileName(), dir.absolutePath()));
+    else
+        statusbar->clearMessage();
     const int n = exeFiles.items.size();
     for (int i = 0; i < n; ++i)
         TargetList->addWidget(exeFiles.items.at(i), i, 0, 1, 1);
@@ -134,13 +220,26 @@ void Body::selectTarget(int idx)
     if (focusInList)
         focusCurrentVersion();
 
-    // The rows beyond the screen's height are reached by scrolling.
-    int height = 38 * n + 62;
-    if (QScreen *screen = this->screen()) {
-        const int decoration = frameGeometry().height() - geometry().height();
-        height = qMin(height, screen->availableGeometry().height() - decoration);
-    }
-    resize(width(), height);
+    fitToRows();
     if (longListing)
         QApplication::restoreOverrideCursor();
+}
+
+// The window is as high as its rows need, from the layout's own size hints
+// (so it fits any font and scale), and never larger than the screen: the
+// rows beyond the screen's height are reached by scrolling.
+void Body::fitToRows()
+{
+    const int others = sizeHint().height() - scrollArea->sizeHint().height();
+    const int list = TargetListFrame->sizeHint().height() + 2 * scrollArea->frameWidth();
+    int height = others + list;
+    int width = this->width();
+    if (QScreen *screen = this->screen()) {
+        const QRect available = screen->availableGeometry();
+        const QRect frame = frameGeometry();
+        const QRect inner = geometry();
+        height = qMin(height, available.height() - (frame.height() - inner.height()));
+        width = qMin(width, available.width() - (frame.width() - inner.width()));
+    }
+    resize(width, height);
 }

@@ -6,6 +6,8 @@
 
 #include <QMainWindow>
 
+class QLabel;
+
 // The main window: the target chooser and the listing of the chosen target's
 // versions.
 class Body : public QMainWindow, private Ui_Body
@@ -26,9 +28,12 @@ private:
     void clearTargetList();
     void listAgainSoon();
     void focusCurrentVersion();
+    void showNoTargets();
+    void fitToRows();
 
     ExeFiles exeFiles;
     bool listingQueued = false;
+    QLabel *emptyNote = nullptr; // says why the list is empty
 };
 
 #endif // BODY_H

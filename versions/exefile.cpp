@@ -2,6 +2,7 @@
 #include "safefs.h"
 
 #include <QDateTime>
+#include <QPointer>
 
 ExeFile::ExeFile(QDir dir, QString name, QWidget *parent)
     : QFrame(parent)
@@ -12,6 +13,12 @@ ExeFile::ExeFile(QDir dir, QString name, QWidget *parent)
     setupUi(this);
     connect(ChangeLinkB, SIGNAL(clicked()), this, SLOT(changeToLink()));
     connect(RenameB, SIGNAL(clicked()), this, SLOT(rename()));
+    // Enter in the name field does what "Rename" does, where there is one.
+    connect(Name, &QLineEdit::returnPressed, this, [this] {
+        if (!RenameB->isHidden())
+            rename();
+    });
+    Link->setReadOnly(true);
     Name->setStyleSheet(QLatin1String(VersionStyle));
     Link->setStyleSheet(QLatin1String(CurrentStyle));
     Link->hide();
@@ -19,13 +26,20 @@ ExeFile::ExeFile(QDir dir, QString name, QWidget *parent)
 
     fileInfo = QFileInfo(dir, name);
     isFile = fileInfo.isFile();
-    Name->setText(name);
+    showPath(Name, name, fileInfo.absoluteFilePath());
     if (fileInfo.isSymLink()) {
         isLink = true;
         linkInfo = QFileInfo(fileInfo.symLinkTarget());
         Link->show();
-        Link->setText(linkInfo.absoluteFilePath());
+        showPath(Link, linkInfo.absoluteFilePath(), linkInfo.absoluteFilePath());
     }
+}
+
+void ExeFile::showPath(QLineEdit *field, const QString &text, const QString &fullPath)
+{
+    field->setText(text);
+    field->setCursorPosition(0);
+    field->setToolTip(fullPath);
 }
 
 ExeFile::~ExeFile() = default;
@@ -49,12 +63,18 @@ void ExeFile::changeLinkTo(QString link)
         return;
     // Only a link is ever replaced: if another program has put a file at
     // this name since the listing, it stays.
-    SafeFs::pointLinkTo(link, fileInfo.absoluteFilePath());
-    emit newLink();
+    const QPointer<ExeFile> alive(this);
+    if (!SafeFs::pointLinkTo(link, fileInfo.absoluteFilePath()))
+        emit problem(tr("Could not point %1 to %2: %3")
+                         .arg(fileInfo.fileName(), QFileInfo(link).fileName(),
+                              SafeFs::errorString()));
+    if (alive)
+        emit newLink();
 }
 
 void ExeFile::changeToLink()
 {
+    const QPointer<ExeFile> alive(this);
     const QString oldPath = fileInfo.absoluteFilePath();
     // The listing may be out of date: only a plain file is set aside. Should
     // another window have made the link meanwhile, setting it aside would
@@ -74,10 +94,24 @@ void ExeFile::changeToLink()
             if (!SafeFs::exists(dir.absoluteFilePath(candidate)))
                 break;
         }
-        SafeFs::setAsideAsLink(oldPath, dir.absoluteFilePath(candidate));
+        if (!SafeFs::setAsideAsLink(oldPath, dir.absoluteFilePath(candidate)))
+            emit problem(tr("Could not make %1 a link: %2")
+                             .arg(fileInfo.fileName(), SafeFs::errorString()));
+    } else {
+        emit problem(tr("%1 is no longer a plain file; nothing was changed")
+                         .arg(fileInfo.fileName()));
     }
+    if (!alive)
+        return;
     ChangeLinkB->hide();
     emit newLink();
+}
+
+void ExeFile::refuseRename(const QString &typed)
+{
+    const QString reason = SafeFs::errorString();
+    showPath(Name, fileInfo.fileName(), fileInfo.absoluteFilePath());
+    emit problem(tr("Could not rename %1 to %2: %3").arg(fileInfo.fileName(), typed, reason));
 }
 
 void ExeFile::rename()
@@ -87,8 +121,17 @@ void ExeFile::rename()
     // A name that would leave the directory, or name the directory itself,
     // is refused like a taken one; a dangling link is an entry too and is
     // never replaced.
+    if (typed == fileInfo.fileName()) {
+        showPath(Name, typed, fileInfo.absoluteFilePath());
+        return;
+    }
     if (!isPlainName(typed) || SafeFs::exists(candidate.absoluteFilePath())) {
-        Name->setText(fileInfo.fileName());
+        showPath(Name, fileInfo.fileName(), fileInfo.absoluteFilePath());
+        emit problem(tr("Could not rename %1 to %2: %3")
+                         .arg(fileInfo.fileName(), typed,
+                              isPlainName(typed)
+                                  ? tr("the name is taken")
+                                  : tr("a name cannot be empty, \".\" or \"..\", or contain \"/\"")));
         return;
     }
     const QString oldPath = fileInfo.absoluteFilePath();
@@ -106,16 +149,17 @@ void ExeFile::rename()
             return;
         }
         if (!unsupported) {
-            Name->setText(fileInfo.fileName());
+            refuseRename(typed);
             return;
         }
     }
     if (!SafeFs::renameNoReplace(oldPath, newPath)) {
         // The file kept its name; the row says so and the link stays on it.
-        Name->setText(fileInfo.fileName());
+        refuseRename(typed);
         return;
     }
     fileInfo = candidate;
+    showPath(Name, typed, newPath);
     if (Select->isChecked())
         emit linkIsRenamed();
 }

@@ -17,8 +17,12 @@ class ExeFile : public QFrame, private Ui_ExeFile
 
 public:
     // The Name field of every version, and of the one the link points to.
-    static constexpr const char *VersionStyle = "background-color: rgb(255, 255, 220);";
-    static constexpr const char *CurrentStyle = "background-color: rgb(230, 255, 230);";
+    // The text stays dark on these pale fields whatever the palette, so that
+    // a dark theme's white text does not vanish on them.
+    static constexpr const char *VersionStyle
+        = "background-color: rgb(255, 255, 220); color: rgb(0, 0, 0);";
+    static constexpr const char *CurrentStyle
+        = "background-color: rgb(230, 255, 230); color: rgb(0, 0, 0);";
 
     ExeFile(QDir dir, QString name, QWidget *parent);
     ~ExeFile() override;
@@ -33,9 +37,16 @@ public:
     // own: not empty, not "." or "..", no separator and no NUL.
     static bool isPlainName(const QString &name);
 
+private:
+    void refuseRename(const QString &typed);
+    // Shows a name or path from its beginning, whole in the tooltip.
+    static void showPath(QLineEdit *field, const QString &text, const QString &fullPath);
+
 signals:
     void newLink();
     void linkIsRenamed();
+    // An operation could not be done: what and why, for the user.
+    void problem(QString message);
 
 public slots:
     void changeLinkTo(QString link);

@@ -39,6 +39,7 @@ void ExeFiles::add(ExeFile *const &row)
 {
     connect(row, SIGNAL(newLink()), this, SIGNAL(newLink()));
     connect(row, SIGNAL(linkIsRenamed()), this, SLOT(reLink()));
+    connect(row, SIGNAL(problem(QString)), this, SLOT(noteProblem(QString)));
     items.append(row);
     group.addButton(row->Select, nextButtonId--);
 }
@@ -166,6 +167,7 @@ void ExeFiles::findLink(QString base, QString suffix, QDir dir)
         }
         connect(row, SIGNAL(newLink()), this, SIGNAL(newLink()));
         connect(row, SIGNAL(linkIsRenamed()), this, SLOT(reLink()));
+        connect(row, SIGNAL(problem(QString)), this, SLOT(noteProblem(QString)));
         items.insert(0, row);
         targetIndex = 0;
     }
@@ -174,6 +176,7 @@ void ExeFiles::findLink(QString base, QString suffix, QDir dir)
     target->isTarget = true;
     target->Select->hide();
     target->RenameB->hide();
+    target->Name->setReadOnly(true); // it is renamed by no one
     // A link whose target has a name that cannot be decoded exactly would
     // match the wrong row, one named with the replacement character.
     if (target->isLink && SafeFs::linkTargetIsExact(target->fileInfo.absoluteFilePath())) {
@@ -200,6 +203,7 @@ void ExeFiles::selectLink(QAbstractButton *b)
     }
     if (!picked || targetIndex < 0)
         return;
+    problem.clear();
     ExeFile *target = items.at(targetIndex);
     const QString linkPath = target->fileInfo.absoluteFilePath();
     const QString versionPath = picked->fileInfo.absoluteFilePath();
@@ -207,6 +211,8 @@ void ExeFiles::selectLink(QAbstractButton *b)
     // the link would lead nowhere, and the next listing would silently link
     // the newest version instead. The new listing shows what is there.
     if (!QFileInfo(versionPath).isFile()) {
+        problem = tr("%1 is gone: another program removed or renamed it")
+                      .arg(picked->fileInfo.fileName());
         emit newLink();
         return;
     }
@@ -216,7 +222,18 @@ void ExeFiles::selectLink(QAbstractButton *b)
     }
     // If setting the plain file aside failed, it still stands at the link's
     // path and is left there.
-    SafeFs::pointLinkTo(versionPath, linkPath);
+    if (!SafeFs::pointLinkTo(versionPath, linkPath) && problem.isEmpty())
+        problem = tr("Could not point %1 to %2: %3")
+                      .arg(QFileInfo(linkPath).fileName(), QFileInfo(versionPath).fileName(),
+                           SafeFs::errorString());
+    emit newLink();
+}
+
+// A row's problem waits for the listing that follows; an operation that ends
+// in no listing of its own asks for one, which shows the disk as it is.
+void ExeFiles::noteProblem(QString message)
+{
+    problem = message;
     emit newLink();
 }
 

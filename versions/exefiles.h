@@ -33,6 +33,9 @@ public:
 
     int targetIndex;
     QButtonGroup group;
+    // What the last operation could not do, for the user; read and cleared
+    // by the window when it lists again.
+    QString problem;
 
 signals:
     void newLink();
@@ -40,6 +43,7 @@ signals:
 private slots:
     void selectLink(QAbstractButton *b);
     void reLink();
+    void noteProblem(QString message);
 
 private:
     // Ids are handed out as the toolkit would (-2, -3, ...) without it

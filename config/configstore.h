@@ -21,6 +21,12 @@ public:
     ConfigStore();
     ConfigStore(int argc, char **argv);
 
+    // Where the program's configuration is looked for, in this order: the
+    // file named by "-config" or "-c" alone when one is given; otherwise
+    // "config.cfg" in the working directory, then "quillfen/config.cfg" in
+    // the user's configuration folder ($XDG_CONFIG_HOME, ~/.config).
+    static QStringList searchPath(const ConfigStore &options);
+
     void readFile(const QString &fileName);
     void add(const QString &key, const QString &value, const QString &rest);
 

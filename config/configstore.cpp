@@ -4,6 +4,7 @@
 #include <QDebug>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QTextCodec>
 #include <QTextStream>
 
@@ -26,6 +27,20 @@ ConfigStore::ConfigStore(int argc, char **argv)
             add(argument, value, value);
         }
     }
+}
+
+QStringList ConfigStore::searchPath(const ConfigStore &options)
+{
+    const QString defaultName = QStringLiteral("config.cfg");
+    if (options.hasOption(QStringLiteral("-config")))
+        return {options.option(QStringLiteral("-config"), defaultName)};
+    if (options.hasOption(QStringLiteral("-c")))
+        return {options.option(QStringLiteral("-c"), defaultName)};
+    const QString userFolder
+        = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    if (userFolder.isEmpty())
+        return {defaultName};
+    return {defaultName, userFolder + QStringLiteral("/quillfen/config.cfg")};
 }
 
 QString ConfigStore::decode(const QByteArray &bytes)
