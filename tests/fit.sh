@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Runs tst_fit on a real X server (Xvfb) three times: at 96 dpi, with fonts at
+# 192 dpi and no Qt scaling, and with QT_SCALE_FACTOR=2. Skips (77) where
+# Xvfb cannot start.
+set -u
+test=$1
+command -v xvfb-run >/dev/null || { echo "SKIP: xvfb-run is not installed"; exit 77; }
+if ! xvfb-run -a -s "-screen 0 1280x1024x24" true 2>/dev/null; then
+    echo "SKIP: Xvfb cannot start here"
+    exit 77
+fi
+export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d /tmp/quillfen-runtime.XXXXXX)}
+export QT_QPA_PLATFORM=xcb
+unset QT_SCALE_FACTOR QT_AUTO_SCREEN_SCALE_FACTOR QT_ENABLE_HIGHDPI_SCALING QT_FONT_DPI
+status=0
+run() {
+    local variant=$1 dpi=$2
+    shift 2
+    echo "=== $variant ==="
+    env QUILLFEN_FIT_VARIANT="$variant" "$@" \
+        xvfb-run -a -s "-screen 0 1280x1024x24 -dpi $dpi" "$test" || status=1
+}
+run dpi96 96
+run dpi192 192
+run scale2 96 QT_SCALE_FACTOR=2
+exit $status
