@@ -29,6 +29,8 @@ int main(int argc, char *argv[])
     }
     QApplication::setStyle(QStringLiteral("Fusion"));
     auto *app = new QApplication(argc, argv);
+    // Desktops match the window to its menu entry and icon by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.quillfen.Quillfen"));
     auto *translator = new QTranslator();
     options = ConfigStore(argc, argv);
     if (!options.hasOption(QStringLiteral("-e"))) {

@@ -6,13 +6,16 @@ prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null
 status=0
-for file in bin/quillfen share/applications/quillfen.desktop \
-            share/icons/hicolor/scalable/apps/quillfen.svg; do
+for file in bin/quillfen share/applications/org.quillfen.Quillfen.desktop \
+            share/icons/hicolor/scalable/apps/quillfen.svg \
+            share/metainfo/org.quillfen.Quillfen.metainfo.xml share/man/man1/quillfen.1.gz \
+            share/doc/quillfen/copyright share/doc/quillfen/README.md \
+            share/doc/quillfen/changelog.gz; do
     if [ -e "$prefix/$file" ]; then echo "installed: $file"; else echo "MISSING: $file"; status=1; fi
 done
 [ -x "$prefix/bin/quillfen" ] || { echo "bin/quillfen is not executable"; status=1; }
 if command -v desktop-file-validate >/dev/null; then
-    desktop-file-validate "$prefix/share/applications/quillfen.desktop" || status=1
+    desktop-file-validate "$prefix/share/applications/org.quillfen.Quillfen.desktop" || status=1
 else
     echo "SKIP: desktop-file-validate is not installed"; exit 77
 fi
