@@ -106,6 +106,7 @@ void Body::showNoTargets()
     statusbar->showMessage(text);
     emptyNote->setText(text);
     emptyNote->show();
+    Targets->setFocus(Qt::OtherFocusReason);
 }
 
 void Body::changedBase() { }
