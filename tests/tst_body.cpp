@@ -9,6 +9,8 @@
 #include <QScrollBar>
 #include <QtTest>
 
+#include <cmath>
+
 // The whole program in one window: targets from the configuration, rows on
 // real directories, driven by object names as a user would.
 class TestBody : public QObject
@@ -41,6 +43,8 @@ private slots:
     void rename_currentVersion_linkFollows();
     void rename_otherVersion_linkStays();
     void keyboard_enterRenamesAndCtrlQQuits();
+    void darkPalette_fieldTextStaysReadable_data();
+    void darkPalette_fieldTextStaysReadable();
 
 private:
     void addTarget(const QString &rest) { config.add(QStringLiteral("Target"), QString(), rest); }
@@ -525,6 +529,52 @@ void TestBody::keyboard_enterRenamesAndCtrlQQuits()
     QVERIFY(QTest::qWaitForWindowActive(body.data()));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Q, Qt::ControlModifier);
     QVERIFY(!body->isVisible());
+}
+
+void TestBody::darkPalette_fieldTextStaysReadable_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::newRow("version") << "app-2.exe";
+    QTest::newRow("current") << "app-1.exe";
+}
+
+static double luminance(QRgb pixel)
+{
+    const auto channel = [](int value) {
+        const double c = value / 255.0;
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(qRed(pixel)) + 0.7152 * channel(qGreen(pixel))
+        + 0.0722 * channel(qBlue(pixel));
+}
+
+// A dark theme turns the text white; the pale fields must keep it dark: the
+// contrast between a field's background and its darkest text pixel.
+void TestBody::darkPalette_fieldTextStaysReadable()
+{
+    QFETCH(QString, field);
+    const QPalette original = QApplication::palette();
+    QPalette dark(QColor(45, 45, 45));
+    dark.setColor(QPalette::Base, QColor(30, 30, 30));
+    dark.setColor(QPalette::Text, Qt::white);
+    dark.setColor(QPalette::WindowText, Qt::white);
+    QApplication::setPalette(dark);
+    dir->add(QStringLiteral("app-1.exe"), "1");
+    dir->add(QStringLiteral("app-2.exe"), "2");
+    dir->link(QStringLiteral("app-1.exe"), QStringLiteral("app.exe"));
+    addTarget(QStringLiteral(" app.exe \"%1\"").arg(dir->path()));
+    makeBody();
+    const QImage image = edit(rowNamed(field), "Name")->grab().toImage();
+    QApplication::setPalette(original);
+
+    const QRgb background = image.pixel(4, image.height() / 2);
+    double darkest = luminance(background);
+    for (int y = 3; y < image.height() - 3; ++y) {
+        for (int x = 3; x < image.width() - 3; ++x)
+            darkest = qMin(darkest, luminance(image.pixel(x, y)));
+    }
+    const double contrast = (luminance(background) + 0.05) / (darkest + 0.05);
+    QVERIFY2(contrast >= 4.5, qPrintable(QString::number(contrast)));
 }
 
 QTEST_MAIN(TestBody)

@@ -19,6 +19,14 @@ ExeFile::ExeFile(QDir dir, QString name, QWidget *parent)
             rename();
     });
     Link->setReadOnly(true);
+    // Both fields are pale (yellow or green): their text stays dark whatever
+    // the theme, or a dark theme's white text would vanish on them. The
+    // palette is set before the style sheets, which keep it.
+    for (QLineEdit *field : {Name, Link}) {
+        QPalette dark = field->palette();
+        dark.setColor(QPalette::Text, Qt::black);
+        field->setPalette(dark);
+    }
     Name->setStyleSheet(QLatin1String(VersionStyle));
     Link->setStyleSheet(QLatin1String(CurrentStyle));
     Link->hide();

@@ -17,12 +17,9 @@ class ExeFile : public QFrame, private Ui_ExeFile
 
 public:
     // The Name field of every version, and of the one the link points to.
-    // The text stays dark on these pale fields whatever the palette, so that
-    // a dark theme's white text does not vanish on them.
-    static constexpr const char *VersionStyle
-        = "background-color: rgb(255, 255, 220); color: rgb(0, 0, 0);";
-    static constexpr const char *CurrentStyle
-        = "background-color: rgb(230, 255, 230); color: rgb(0, 0, 0);";
+    // The fields' palettes keep their text dark on these pale colours.
+    static constexpr const char *VersionStyle = "background-color: rgb(255, 255, 220);";
+    static constexpr const char *CurrentStyle = "background-color: rgb(230, 255, 230);";
 
     ExeFile(QDir dir, QString name, QWidget *parent);
     ~ExeFile() override;

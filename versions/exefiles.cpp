@@ -39,7 +39,7 @@ void ExeFiles::add(ExeFile *const &row)
 {
     connect(row, SIGNAL(newLink()), this, SIGNAL(newLink()));
     connect(row, SIGNAL(linkIsRenamed()), this, SLOT(reLink()));
-    connect(row, SIGNAL(problem(QString)), this, SLOT(noteProblem(QString)));
+    connect(row, &ExeFile::problem, this, &ExeFiles::noteProblem);
     items.append(row);
     group.addButton(row->Select, nextButtonId--);
 }
@@ -167,7 +167,7 @@ void ExeFiles::findLink(QString base, QString suffix, QDir dir)
         }
         connect(row, SIGNAL(newLink()), this, SIGNAL(newLink()));
         connect(row, SIGNAL(linkIsRenamed()), this, SLOT(reLink()));
-        connect(row, SIGNAL(problem(QString)), this, SLOT(noteProblem(QString)));
+        connect(row, &ExeFile::problem, this, &ExeFiles::noteProblem);
         items.insert(0, row);
         targetIndex = 0;
     }
