@@ -49,6 +49,14 @@ private slots:
 private:
     void addTarget(const QString &rest) { config.add(QStringLiteral("Target"), QString(), rest); }
     Body *makeBody();
+    // app-1.exe and app-2.exe, the link app.exe to app-1.exe, in a window.
+    void openTwoVersions();
+    // Replaces the text of a row's Name field as a user types it.
+    static void typeName(ExeFile *row, const QString &text)
+    {
+        RowDriver::edit(row, "Name")->selectAll();
+        QTest::keyClicks(RowDriver::edit(row, "Name"), text);
+    }
     QList<ExeFile *> rows() const { return RowDriver::rows(body.data()); }
     QStringList rowNames() const { return RowDriver::rowNames(body.data()); }
     static QString nameOf(ExeFile *row) { return RowDriver::nameOf(row); }
@@ -117,6 +125,15 @@ void TestBody::verifyFitsRows()
     const int spare = scroll->viewport()->height() - scroll->widget()->sizeHint().height();
     QVERIFY2(spare <= 0 || body->height() == body->minimumSizeHint().height(),
              qPrintable(QString::number(spare)));
+}
+
+void TestBody::openTwoVersions()
+{
+    dir->add(QStringLiteral("app-1.exe"), "1");
+    dir->add(QStringLiteral("app-2.exe"), "2");
+    dir->link(QStringLiteral("app-1.exe"), QStringLiteral("app.exe"));
+    addTarget(QStringLiteral(" app.exe \"%1\"").arg(dir->path()));
+    makeBody();
 }
 
 QStringList TestBody::current() const
@@ -455,15 +472,9 @@ void TestBody::pick_fromPlainTarget_setsItAsideFirst()
 
 void TestBody::rename_currentVersion_linkFollows()
 {
-    dir->add(QStringLiteral("app-1.exe"), "1");
-    dir->add(QStringLiteral("app-2.exe"), "2");
-    dir->link(QStringLiteral("app-1.exe"), QStringLiteral("app.exe"));
-    addTarget(QStringLiteral(" app.exe \"%1\"").arg(dir->path()));
-    makeBody();
+    openTwoVersions();
     QPointer<ExeFile> row = rowNamed(QStringLiteral("app-1.exe"));
-    QLineEdit *name = edit(row, "Name");
-    name->selectAll();
-    QTest::keyClicks(name, QStringLiteral("app-1-good.exe"));
+    typeName(row, QStringLiteral("app-1-good.exe"));
     QTest::mouseClick(button(row, "RenameB"), Qt::LeftButton);
     RowDriver::settle();
     QVERIFY(!rows().contains(row.data()));
@@ -475,15 +486,10 @@ void TestBody::rename_currentVersion_linkFollows()
 
 void TestBody::rename_otherVersion_linkStays()
 {
-    dir->add(QStringLiteral("app-1.exe"), "1");
-    dir->add(QStringLiteral("app-2.exe"), "2");
-    dir->link(QStringLiteral("app-1.exe"), QStringLiteral("app.exe"));
-    addTarget(QStringLiteral(" app.exe \"%1\"").arg(dir->path()));
-    makeBody();
+    openTwoVersions();
     const QList<ExeFile *> before = rows();
     ExeFile *row = rowNamed(QStringLiteral("app-2.exe"));
-    edit(row, "Name")->selectAll();
-    QTest::keyClicks(edit(row, "Name"), QStringLiteral("app-2b.exe"));
+    typeName(row, QStringLiteral("app-2b.exe"));
     QTest::mouseClick(button(row, "RenameB"), Qt::LeftButton);
     QCOMPARE(rows(), before); // no new listing
     QCOMPARE(nameOf(row), QStringLiteral("app-2b.exe"));
@@ -494,11 +500,7 @@ void TestBody::rename_otherVersion_linkStays()
 
 void TestBody::keyboard_enterRenamesAndCtrlQQuits()
 {
-    dir->add(QStringLiteral("app-1.exe"), "1");
-    dir->add(QStringLiteral("app-2.exe"), "2");
-    dir->link(QStringLiteral("app-1.exe"), QStringLiteral("app.exe"));
-    addTarget(QStringLiteral(" app.exe \"%1\"").arg(dir->path()));
-    makeBody();
+    openTwoVersions();
     QVERIFY(!body->windowIcon().pixmap(32).isNull());
     // Fields that only show something cannot be edited.
     QVERIFY(edit(body.data(), "BaseDir")->isReadOnly());
@@ -508,19 +510,17 @@ void TestBody::keyboard_enterRenamesAndCtrlQQuits()
     RowDriver::settle();
     QCOMPARE(dir->entries(), (QStringList {"app-1.exe", "app-2.exe", "app.exe"}));
 
-    QLineEdit *name = edit(rowNamed(QStringLiteral("app-1.exe")), "Name");
-    name->selectAll();
-    QTest::keyClicks(name, QStringLiteral("app-1b.exe"));
-    QTest::keyClick(name, Qt::Key_Return);
+    ExeFile *row = rowNamed(QStringLiteral("app-1.exe"));
+    typeName(row, QStringLiteral("app-1b.exe"));
+    QTest::keyClick(edit(row, "Name"), Qt::Key_Return);
     RowDriver::settle();
     QCOMPARE(dir->linkTarget(QStringLiteral("app.exe")), QStringLiteral("app-1b.exe"));
     QCOMPARE(current(), QStringList {"app-1b.exe"});
 
     // A taken name is refused, and the status bar says why.
-    name = edit(rowNamed(QStringLiteral("app-2.exe")), "Name");
-    name->selectAll();
-    QTest::keyClicks(name, QStringLiteral("app-1b.exe"));
-    QTest::keyClick(name, Qt::Key_Return);
+    row = rowNamed(QStringLiteral("app-2.exe"));
+    typeName(row, QStringLiteral("app-1b.exe"));
+    QTest::keyClick(edit(row, "Name"), Qt::Key_Return);
     RowDriver::settle();
     QCOMPARE(status(), QStringLiteral("Could not rename app-2.exe to app-1b.exe: the name is taken"));
     QCOMPARE(dir->read(QStringLiteral("app-2.exe")), QByteArray("2"));
@@ -559,11 +559,7 @@ void TestBody::darkPalette_fieldTextStaysReadable()
     dark.setColor(QPalette::Text, Qt::white);
     dark.setColor(QPalette::WindowText, Qt::white);
     QApplication::setPalette(dark);
-    dir->add(QStringLiteral("app-1.exe"), "1");
-    dir->add(QStringLiteral("app-2.exe"), "2");
-    dir->link(QStringLiteral("app-1.exe"), QStringLiteral("app.exe"));
-    addTarget(QStringLiteral(" app.exe \"%1\"").arg(dir->path()));
-    makeBody();
+    openTwoVersions();
     const QImage image = edit(rowNamed(field), "Name")->grab().toImage();
     QApplication::setPalette(original);
 
