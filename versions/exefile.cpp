@@ -115,9 +115,9 @@ void ExeFile::changeToLink()
     emit newLink();
 }
 
-void ExeFile::refuseRename(const QString &typed)
+// The file keeps its name; the row says so, and why.
+void ExeFile::refuseRename(const QString &typed, const QString &reason)
 {
-    const QString reason = SafeFs::errorString();
     showPath(Name, fileInfo.fileName(), fileInfo.absoluteFilePath());
     emit problem(tr("Could not rename %1 to %2: %3").arg(fileInfo.fileName(), typed, reason));
 }
@@ -125,21 +125,20 @@ void ExeFile::refuseRename(const QString &typed)
 void ExeFile::rename()
 {
     const QString typed = Name->text();
-    const QFileInfo candidate(fileInfo.dir(), typed);
-    // A name that would leave the directory, or name the directory itself,
-    // is refused like a taken one; a dangling link is an entry too and is
-    // never replaced.
     if (typed == fileInfo.fileName()) {
         showPath(Name, typed, fileInfo.absoluteFilePath());
         return;
     }
-    if (!isPlainName(typed) || SafeFs::exists(candidate.absoluteFilePath())) {
-        showPath(Name, fileInfo.fileName(), fileInfo.absoluteFilePath());
-        emit problem(tr("Could not rename %1 to %2: %3")
-                         .arg(fileInfo.fileName(), typed,
-                              isPlainName(typed)
-                                  ? tr("the name is taken")
-                                  : tr("a name cannot be empty, \".\" or \"..\", or contain \"/\"")));
+    // A name that would leave the directory, or name the directory itself,
+    // is refused like a taken one; a dangling link is an entry too and is
+    // never replaced.
+    if (!isPlainName(typed)) {
+        refuseRename(typed, tr("a name cannot be empty, \".\" or \"..\", or contain \"/\""));
+        return;
+    }
+    const QFileInfo candidate(fileInfo.dir(), typed);
+    if (SafeFs::exists(candidate.absoluteFilePath())) {
+        refuseRename(typed, tr("the name is taken"));
         return;
     }
     const QString oldPath = fileInfo.absoluteFilePath();
@@ -157,13 +156,12 @@ void ExeFile::rename()
             return;
         }
         if (!unsupported) {
-            refuseRename(typed);
+            refuseRename(typed, SafeFs::errorString());
             return;
         }
     }
     if (!SafeFs::renameNoReplace(oldPath, newPath)) {
-        // The file kept its name; the row says so and the link stays on it.
-        refuseRename(typed);
+        refuseRename(typed, SafeFs::errorString());
         return;
     }
     fileInfo = candidate;

@@ -35,7 +35,7 @@ public:
     static bool isPlainName(const QString &name);
 
 private:
-    void refuseRename(const QString &typed);
+    void refuseRename(const QString &typed, const QString &reason);
     // Shows a name or path from its beginning, whole in the tooltip.
     static void showPath(QLineEdit *field, const QString &text, const QString &fullPath);
 
