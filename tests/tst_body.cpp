@@ -522,7 +522,8 @@ void TestBody::keyboard_enterRenamesAndCtrlQQuits()
     typeName(row, QStringLiteral("app-1b.exe"));
     QTest::keyClick(edit(row, "Name"), Qt::Key_Return);
     RowDriver::settle();
-    QCOMPARE(status(), QStringLiteral("Could not rename app-2.exe to app-1b.exe: the name is taken"));
+    QCOMPARE(status(),
+             QStringLiteral("Could not rename app-2.exe to app-1b.exe: the name is taken"));
     QCOMPARE(dir->read(QStringLiteral("app-2.exe")), QByteArray("2"));
 
     body->activateWindow();

@@ -34,7 +34,8 @@ void TestKillPoints::initTestCase()
     if (strace.isEmpty())
         QSKIP("strace is not installed");
     QProcess probe;
-    probe.start(strace, {QStringLiteral("-o"), QStringLiteral("/dev/null"), QStringLiteral("true")});
+    probe.start(strace,
+                {QStringLiteral("-o"), QStringLiteral("/dev/null"), QStringLiteral("true")});
     if (!probe.waitForFinished(10000) || probe.exitCode() != 0)
         QSKIP("strace cannot trace here");
 }
@@ -58,8 +59,8 @@ void TestKillPoints::killedAction_nameAlwaysLeadsToAVersion_data()
     for (const auto &call : renameCalls)
         QTest::addRow("rename current, before %s #%d", qPrintable(call.first), call.second)
             << "rename" << call.first << call.second << QStringList {"1"};
-    for (const QString &call : {QStringLiteral("symlink"), QStringLiteral("renameat2"),
-                                QStringLiteral("unlink")})
+    for (const QString &call :
+         {QStringLiteral("symlink"), QStringLiteral("renameat2"), QStringLiteral("unlink")})
         QTest::addRow("pick, before %s", qPrintable(call))
             << "pick" << call << 1 << QStringList {"1", "2"};
 }
@@ -73,10 +74,10 @@ void TestKillPoints::killedAction_nameAlwaysLeadsToAVersion()
 
     VersionDir dir;
     const QStringList arguments = prepare(dir, action);
-    const int exitCode = runDriver(
-        {"-e", "trace=" + syscall, "-e",
-         QStringLiteral("inject=%1:signal=KILL:when=%2").arg(syscall).arg(when)},
-        arguments);
+    const int exitCode
+        = runDriver({"-e", "trace=" + syscall, "-e",
+                     QStringLiteral("inject=%1:signal=KILL:when=%2").arg(syscall).arg(when)},
+                    arguments);
     // The kill point lies inside the action: strace reports the signal.
     QVERIFY2(exitCode != 0, "the action finished before the kill point");
 
@@ -105,7 +106,7 @@ QStringList TestKillPoints::prepare(VersionDir &dir, const QString &action)
     } else {
         dir.link(QStringLiteral("app-1.exe"), QStringLiteral("app.exe"));
         arguments << (action == QLatin1String("pick") ? QStringList {"app-2.exe"}
-                                                       : QStringList {"app-1.exe", "app-1b.exe"});
+                                                      : QStringList {"app-1.exe", "app-1b.exe"});
     }
     return arguments;
 }

@@ -79,8 +79,8 @@ void TestSafeFs::removeStaleTemporaries_onlyOldLinksOfOurs_data()
     QTest::newRow("fresh link of ours") << ".app.exe.quillfen-1f3a9c" << true << false << false;
     QTest::newRow("old file with our name") << ".app.exe.quillfen-1f3a9c" << false << true << false;
     QTest::newRow("old link, not hidden") << "app.exe.quillfen-1f3a9c" << true << true << false;
-    QTest::newRow("old link, other suffix") << ".app.exe.quillfen-1f3a9c.bak" << true << true
-                                           << false;
+    QTest::newRow("old link, other suffix")
+        << ".app.exe.quillfen-1f3a9c.bak" << true << true << false;
 }
 
 void TestSafeFs::removeStaleTemporaries_onlyOldLinksOfOurs()

@@ -156,7 +156,8 @@ void TestStartup::configOption_data()
         << QStringList {"-c", "c.cfg", "-config", "config2.cfg"} << "config2" << false;
     QTest::newRow("-config wins when first")
         << QStringList {"-config", "config2.cfg", "-c", "c.cfg"} << "config2" << false;
-    QTest::newRow("unknown options ignored") << QStringList {"-E", "-x", "y", "-c", "c.cfg"} << "c" << false;
+    QTest::newRow("unknown options ignored")
+        << QStringList {"-E", "-x", "y", "-c", "c.cfg"} << "c" << false;
 }
 
 void TestStartup::configOption()
@@ -274,7 +275,8 @@ void TestStartup::translation()
     QCOMPARE(body.windowTitle(), title);
     // The status bar's messages are translated too: here, that there are no
     // targets.
-    const QString status = body.findChild<QStatusBar *>(QStringLiteral("statusbar"))->currentMessage();
+    const QString status
+        = body.findChild<QStatusBar *>(QStringLiteral("statusbar"))->currentMessage();
     QVERIFY2(status.startsWith(installed ? QStringLiteral("ターゲットがありません")
                                          : QStringLiteral("No targets")),
              qPrintable(status));

@@ -73,9 +73,9 @@ void ExeFile::changeLinkTo(QString link)
     // this name since the listing, it stays.
     const QPointer<ExeFile> alive(this);
     if (!SafeFs::pointLinkTo(link, fileInfo.absoluteFilePath()))
-        emit problem(tr("Could not point %1 to %2: %3")
-                         .arg(fileInfo.fileName(), QFileInfo(link).fileName(),
-                              SafeFs::errorString()));
+        emit problem(
+            tr("Could not point %1 to %2: %3")
+                .arg(fileInfo.fileName(), QFileInfo(link).fileName(), SafeFs::errorString()));
     if (alive)
         emit newLink();
 }
@@ -103,11 +103,11 @@ void ExeFile::changeToLink()
                 break;
         }
         if (!SafeFs::setAsideAsLink(oldPath, dir.absoluteFilePath(candidate)))
-            emit problem(tr("Could not make %1 a link: %2")
-                             .arg(fileInfo.fileName(), SafeFs::errorString()));
+            emit problem(
+                tr("Could not make %1 a link: %2").arg(fileInfo.fileName(), SafeFs::errorString()));
     } else {
-        emit problem(tr("%1 is no longer a plain file; nothing was changed")
-                         .arg(fileInfo.fileName()));
+        emit problem(
+            tr("%1 is no longer a plain file; nothing was changed").arg(fileInfo.fileName()));
     }
     if (!alive)
         return;
