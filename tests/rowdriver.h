@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QStyleOptionButton>
 #include <QTest>
 
@@ -64,6 +65,12 @@ inline ExeFile *rowNamed(const QWidget *window, const QString &name)
             return row;
     }
     return nullptr;
+}
+
+// What the window's status bar says now.
+inline QString status(const QWidget *window)
+{
+    return window->findChild<QStatusBar *>(QStringLiteral("statusbar"))->currentMessage();
 }
 
 // The window lists again once control is back in the event loop; this hands

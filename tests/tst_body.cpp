@@ -74,10 +74,7 @@ private:
     // The window is as high as its rows need: nothing to scroll, no space
     // to spare unless the layout's minimum holds it.
     void verifyFitsRows();
-    QString status() const
-    {
-        return body->findChild<QStatusBar *>(QStringLiteral("statusbar"))->currentMessage();
-    }
+    QString status() const { return RowDriver::status(body.data()); }
     // The names of the checked rows, which are also the green ones.
     QStringList current() const;
     static void clickSelect(ExeFile *row) { RowDriver::clickSelect(row); }

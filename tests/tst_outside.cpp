@@ -29,10 +29,7 @@ private:
     void makeBody();
     void relist() { QVERIFY(QMetaObject::invokeMethod(body.data(), "changedTargets")); }
     QStringList rowNames() const { return RowDriver::rowNames(body.data()); }
-    QString status() const
-    {
-        return body->findChild<QStatusBar *>(QStringLiteral("statusbar"))->currentMessage();
-    }
+    QString status() const { return RowDriver::status(body.data()); }
     ExeFile *rowNamed(const QString &name) const { return RowDriver::rowNamed(body.data(), name); }
     static QLineEdit *nameEdit(ExeFile *row) { return RowDriver::edit(row, "Name"); }
     bool makeImmutable();

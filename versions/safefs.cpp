@@ -329,8 +329,12 @@ bool SafeFs::removeNameIfSame(const QString &name, const QString &other)
 bool SafeFs::renameNoReplace(const QString &from, const QString &to)
 {
 #ifdef Q_OS_UNIX
-    if (exists(to) || !exists(from)) {
-        setError(exists(to) ? EEXIST : ENOENT);
+    if (exists(to)) {
+        setError(EEXIST);
+        return false;
+    }
+    if (!exists(from)) {
+        setError(ENOENT);
         return false;
     }
     const QByteArray encodedFrom = QFile::encodeName(from);
