@@ -1,7 +1,8 @@
 #include "body.h"
 #include "configstore.h"
 #include "safefs.h"
-#include "texttokens.h"
+#include "targetspec.h"
+#include "versionlisting.h"
 
 #include <QAction>
 #include <QApplication>
@@ -73,14 +74,8 @@ Body::~Body() = default;
 
 void Body::initTargets()
 {
-    const QStringList rests = config.restsOf(QStringLiteral("Target"));
-    for (const QString &rest : rests) {
-        QString fileName;
-        QString directory;
-        takeToken(takeToken(rest, &fileName), &directory);
-        const QFileInfo info(QDir(directory), fileName);
-        Targets->addItem(directory + QLatin1Char(':') + fileName, QVariant::fromValue(info));
-    }
+    for (const TargetSpec &target : TargetSpec::fromConfig(config))
+        Targets->addItem(target.label(), QVariant::fromValue(target.file));
     if (Targets->count() == 0)
         showNoTargets();
     selectTarget(0);
@@ -177,28 +172,13 @@ void Body::selectTarget(int idx)
     BaseDir->setText(dir.absolutePath());
     SafeFs::removeStaleTemporaries(dir.absolutePath());
 
-    // The base name is matched literally: wildcard characters in it are
-    // escaped so that "[", "]", "*" and "?" only match themselves.
-    QString escaped;
-    for (const QChar c : base) {
-        if (c == QLatin1Char('[') || c == QLatin1Char(']') || c == QLatin1Char('*')
-            || c == QLatin1Char('?'))
-            escaped += QLatin1Char('[') + c + QLatin1Char(']');
-        else
-            escaped += c;
-    }
-    const QStringList entries = dir.entryList(QStringList(escaped + QLatin1Char('*')));
-
-    const bool longListing = entries.size() > LongListing;
+    const VersionListing listing = VersionListing::read(info);
+    const bool longListing = listing.entries.size() > LongListing;
     if (longListing)
         QApplication::setOverrideCursor(Qt::WaitCursor);
     int built = 0;
-    for (const QString &name : entries) {
-        auto *row = new ExeFile(dir, name, nullptr);
-        if (row->isFile)
-            exeFiles.add(row);
-        else
-            row->deleteLater();
+    for (const VersionEntry &entry : listing.entries) {
+        exeFiles.add(new ExeFile(entry, nullptr));
         // Every new widget posts an event to itself, and Qt searches all
         // pending events whenever it posts to a widget that already has one:
         // handing them out as we go keeps that search short.
@@ -206,7 +186,7 @@ void Body::selectTarget(int idx)
             QCoreApplication::sendPostedEvents();
     }
     exeFiles.findLink(base, suffix, dir);
-    if (!QFileInfo(dir.absolutePath()).isDir() || !QFileInfo(dir.absolutePath()).isReadable())
+    if (!listing.directoryReadable())
         statusbar->showMessage(
             tr("The directory %1 does not exist or cannot be read.").arg(dir.absolutePath()));
     else if (exeFiles.items.isEmpty())

@@ -1,14 +1,20 @@
 #include "exefile.h"
-#include "safefs.h"
+#include "versionactions.h"
 
-#include <QDateTime>
 #include <QPointer>
 
 ExeFile::ExeFile(QDir dir, QString name, QWidget *parent)
+    : ExeFile(VersionEntry::read(dir, name), parent)
+{
+}
+
+ExeFile::ExeFile(const VersionEntry &entry, QWidget *parent)
     : QFrame(parent)
     , isTarget(false)
-    , isFile(false)
-    , isLink(false)
+    , isFile(entry.isFile)
+    , isLink(entry.isLink)
+    , fileInfo(entry.path)
+    , entry(entry)
 {
     setupUi(this);
     connect(ChangeLinkB, SIGNAL(clicked()), this, SLOT(changeToLink()));
@@ -32,14 +38,11 @@ ExeFile::ExeFile(QDir dir, QString name, QWidget *parent)
     Link->hide();
     ChangeLinkB->hide();
 
-    fileInfo = QFileInfo(dir, name);
-    isFile = fileInfo.isFile();
-    showPath(Name, name, fileInfo.absoluteFilePath());
-    if (fileInfo.isSymLink()) {
-        isLink = true;
-        linkInfo = QFileInfo(fileInfo.symLinkTarget());
+    showPath(Name, entry.name, entry.path);
+    if (isLink) {
+        linkInfo = QFileInfo(entry.linkTarget);
         Link->show();
-        showPath(Link, linkInfo.absoluteFilePath(), linkInfo.absoluteFilePath());
+        showPath(Link, entry.linkTarget, entry.linkTarget);
     }
 }
 
@@ -54,15 +57,15 @@ ExeFile::~ExeFile() = default;
 
 bool ExeFile::isPlainName(const QString &name)
 {
-    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
-        return false;
-    if (name.contains(QLatin1Char('/')) || name.contains(QChar(0)))
-        return false;
-#ifdef Q_OS_WIN
-    if (name.contains(QLatin1Char('\\')) || name.contains(QLatin1Char(':')))
-        return false;
-#endif
-    return true;
+    return VersionActions::isPlainName(name);
+}
+
+void ExeFile::report(const QString &message, const QString &warning)
+{
+    if (!message.isEmpty())
+        emit problem(message);
+    else if (!warning.isEmpty())
+        emit problem(warning);
 }
 
 void ExeFile::changeLinkTo(QString link)
@@ -72,10 +75,8 @@ void ExeFile::changeLinkTo(QString link)
     // Only a link is ever replaced: if another program has put a file at
     // this name since the listing, it stays.
     const QPointer<ExeFile> alive(this);
-    if (!SafeFs::pointLinkTo(link, fileInfo.absoluteFilePath()))
-        emit problem(
-            tr("Could not point %1 to %2: %3")
-                .arg(fileInfo.fileName(), QFileInfo(link).fileName(), SafeFs::errorString()));
+    const ActionResult result = VersionActions::pointLink(fileInfo.absoluteFilePath(), link);
+    report(result.message, result.warning);
     if (alive)
         emit newLink();
 }
@@ -83,32 +84,10 @@ void ExeFile::changeLinkTo(QString link)
 void ExeFile::changeToLink()
 {
     const QPointer<ExeFile> alive(this);
-    const QString oldPath = fileInfo.absoluteFilePath();
-    // The listing may be out of date: only a plain file is set aside. Should
-    // another window have made the link meanwhile, setting it aside would
-    // leave a link to a link; the new listing shows the link instead.
-    if (SafeFs::isRegularFile(oldPath)) {
-        const QString stem = fileInfo.completeBaseName()
-            + QDateTime::currentDateTime().toString(QStringLiteral("-yyyyMMdd"));
-        const QString suffix = fileInfo.suffix();
-        const QDir dir = fileInfo.dir();
-        // All parts are substituted in one pass, so a "%1" in the file's own
-        // name is kept as it is.
-        QString candidate;
-        for (qint64 n = 1;; ++n) {
-            candidate = suffix.isEmpty()
-                ? QStringLiteral("%1-%2").arg(stem, QString::number(n))
-                : QStringLiteral("%1-%2.%3").arg(stem, QString::number(n), suffix);
-            if (!SafeFs::exists(dir.absoluteFilePath(candidate)))
-                break;
-        }
-        if (!SafeFs::setAsideAsLink(oldPath, dir.absoluteFilePath(candidate)))
-            emit problem(
-                tr("Could not make %1 a link: %2").arg(fileInfo.fileName(), SafeFs::errorString()));
-    } else {
-        emit problem(
-            tr("%1 is no longer a plain file; nothing was changed").arg(fileInfo.fileName()));
-    }
+    // Should another window have made the link meanwhile, nothing is changed
+    // and the new listing shows the link.
+    const ActionResult result = VersionActions::toLink(fileInfo.absoluteFilePath());
+    report(result.message, result.warning);
     if (!alive)
         return;
     ChangeLinkB->hide();
@@ -116,10 +95,10 @@ void ExeFile::changeToLink()
 }
 
 // The file keeps its name; the row says so, and why.
-void ExeFile::refuseRename(const QString &typed, const QString &reason)
+void ExeFile::refuseRename(const QString &message)
 {
     showPath(Name, fileInfo.fileName(), fileInfo.absoluteFilePath());
-    emit problem(tr("Could not rename %1 to %2: %3").arg(fileInfo.fileName(), typed, reason));
+    emit problem(message);
 }
 
 void ExeFile::rename()
@@ -129,43 +108,24 @@ void ExeFile::rename()
         showPath(Name, typed, fileInfo.absoluteFilePath());
         return;
     }
-    // A name that would leave the directory, or name the directory itself,
-    // is refused like a taken one; a dangling link is an entry too and is
-    // never replaced.
-    if (!isPlainName(typed)) {
-        refuseRename(typed, tr("a name cannot be empty, \".\" or \"..\", or contain \"/\""));
-        return;
-    }
-    const QFileInfo candidate(fileInfo.dir(), typed);
-    if (SafeFs::exists(candidate.absoluteFilePath())) {
-        refuseRename(typed, tr("the name is taken"));
-        return;
-    }
-    const QString oldPath = fileInfo.absoluteFilePath();
-    const QString newPath = candidate.absoluteFilePath();
-    if (Select->isChecked()) {
-        // The current version gets its new name as a second name first, the
-        // link follows it, and only then the old name goes: the link never
-        // dangles, not even when the process dies in between.
-        bool unsupported = false;
-        if (SafeFs::addName(oldPath, newPath, &unsupported)) {
-            fileInfo = candidate;
+    const QPointer<ExeFile> alive(this);
+    // The current version's link follows it: the row takes its new name
+    // before the set re-points the link to it.
+    const ActionResult result = VersionActions::rename(
+        fileInfo.absoluteFilePath(), typed, Select->isChecked(), [this](const QString &newPath) {
+            fileInfo = QFileInfo(newPath);
+            entry.name = fileInfo.fileName();
+            entry.path = newPath;
             emit linkIsRenamed();
-            // The row may be gone now: only local values from here on.
-            SafeFs::removeNameIfSame(oldPath, newPath);
-            return;
-        }
-        if (!unsupported) {
-            refuseRename(typed, SafeFs::errorString());
-            return;
-        }
-    }
-    if (!SafeFs::renameNoReplace(oldPath, newPath)) {
-        refuseRename(typed, SafeFs::errorString());
+        });
+    if (!alive)
+        return;
+    if (!result.ok) {
+        refuseRename(result.message);
         return;
     }
-    fileInfo = candidate;
-    showPath(Name, typed, newPath);
-    if (Select->isChecked())
-        emit linkIsRenamed();
+    fileInfo = QFileInfo(result.path);
+    entry.name = fileInfo.fileName();
+    entry.path = result.path;
+    showPath(Name, typed, result.path);
 }

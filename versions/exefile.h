@@ -2,13 +2,16 @@
 #define EXEFILE_H
 
 #include "ui_exefile.h"
+#include "versionentry.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QFrame>
 
 // One row of the listing: a file of the target's directory with its radio
-// button, its name, where it points if it is a link, and its two buttons.
+// button, its name, where it points if it is a link, and its two buttons. The
+// row shows one entry; what its buttons do is decided and done by
+// VersionActions.
 class ExeFile : public QFrame, private Ui_ExeFile
 {
     Q_OBJECT
@@ -22,6 +25,8 @@ public:
     static constexpr const char *CurrentStyle = "background-color: rgb(230, 255, 230);";
 
     ExeFile(QDir dir, QString name, QWidget *parent);
+    // A row for an entry already read.
+    ExeFile(const VersionEntry &entry, QWidget *parent);
     ~ExeFile() override;
 
     bool isTarget;
@@ -29,13 +34,17 @@ public:
     bool isLink;
     QFileInfo fileInfo;
     QFileInfo linkInfo;
+    // The entry as it was read, under its current name.
+    VersionEntry entry;
 
     // A name that stays inside the row's directory and names an entry of its
     // own: not empty, not "." or "..", no separator and no NUL.
     static bool isPlainName(const QString &name);
 
 private:
-    void refuseRename(const QString &typed, const QString &reason);
+    void refuseRename(const QString &message);
+    // Tells what an action could not do, or what went wrong besides.
+    void report(const QString &message, const QString &warning);
     // Shows a name or path from its beginning, whole in the tooltip.
     static void showPath(QLineEdit *field, const QString &text, const QString &fullPath);
 

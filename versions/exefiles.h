@@ -46,6 +46,8 @@ private slots:
     void noteProblem(QString message);
 
 private:
+    // Relays the row's announcements to the set.
+    void wire(ExeFile *row);
     // Ids are handed out as the toolkit would (-2, -3, ...) without it
     // scanning the whole group for every button.
     int nextButtonId = -2;

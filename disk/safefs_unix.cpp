@@ -4,47 +4,18 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
-#include <QRegularExpression>
 
-#ifdef Q_OS_UNIX
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#endif
 
-static QString lastError;
-
-static void setError(int error)
+void SafeFs::setError(int error)
 {
-    lastError = qt_error_string(error);
+    setErrorText(qt_error_string(error));
 }
 
-QString SafeFs::errorString()
-{
-    return lastError;
-}
-
-static const QLatin1String TemporaryMark(".quillfen-");
-
-// A hidden name beside linkPath that no other process picks: random, and
-// tried again on the rare clash, so the names never run out.
-static QString temporaryNameFor(const QString &linkPath)
-{
-    const QFileInfo info(linkPath);
-    return info.absolutePath() + QLatin1String("/.") + info.fileName() + TemporaryMark
-        + QString::number(QRandomGenerator::global()->generate64(), 16);
-}
-
-bool SafeFs::isTemporaryName(const QString &fileName)
-{
-    static const QRegularExpression pattern(QStringLiteral("^\\..+\\.quillfen-[0-9a-f-]+$"));
-    return pattern.match(fileName).hasMatch();
-}
-
-#ifdef Q_OS_UNIX
 static bool lstatPath(const QString &path, struct stat *st)
 {
     return ::lstat(QFile::encodeName(path).constData(), st) == 0;
@@ -54,6 +25,13 @@ static bool lstatPath(const QString &path, struct stat *st)
 static bool cannotExchange(int error)
 {
     return error == EINVAL || error == ENOSYS || error == ENOTSUP || error == EOPNOTSUPP;
+}
+
+// Hard links are not to be had on this file system.
+static bool noHardLinks(int error)
+{
+    return error == EPERM || error == EXDEV || error == ENOTSUP || error == EOPNOTSUPP
+        || error == ENOSYS || error == EMLINK;
 }
 
 static int exchangeNames(const QByteArray &a, const QByteArray &b)
@@ -66,14 +44,12 @@ static int exchangeNames(const QByteArray &a, const QByteArray &b)
 #endif
 }
 
-// A new link to target under a fresh temporary name beside linkPath; empty
-// on failure.
-static QByteArray makeTemporaryLink(const QString &target, const QString &linkPath)
+QByteArray SafeFs::makeTemporaryLink(const QString &target, const QString &linkPath)
 {
-    const QByteArray encodedTarget = QFile::encodeName(target);
+    const QByteArray text = QFile::encodeName(linkText(target, linkPath));
     for (int attempt = 0; attempt < 16; ++attempt) {
         const QByteArray temp = QFile::encodeName(temporaryNameFor(linkPath));
-        if (::symlink(encodedTarget.constData(), temp.constData()) == 0)
+        if (::symlink(text.constData(), temp.constData()) == 0)
             return temp;
         if (errno != EEXIST) {
             setError(errno);
@@ -103,54 +79,32 @@ static void removeTemporaryLink(const QByteArray &temp)
     if (isLinkAt(temp))
         ::unlink(temp.constData());
 }
-#endif
 
 bool SafeFs::exists(const QString &path)
 {
-    if (path.isEmpty())
-        return false;
-#ifdef Q_OS_UNIX
     struct stat st;
-    return lstatPath(path, &st);
-#else
-    const QFileInfo info(path);
-    return info.exists() || info.isSymLink();
-#endif
+    return !path.isEmpty() && lstatPath(path, &st);
 }
 
 bool SafeFs::isSymLink(const QString &path)
 {
-#ifdef Q_OS_UNIX
     struct stat st;
     return lstatPath(path, &st) && S_ISLNK(st.st_mode);
-#else
-    return QFileInfo(path).isSymLink();
-#endif
 }
 
 bool SafeFs::isRegularFile(const QString &path)
 {
-#ifdef Q_OS_UNIX
     struct stat st;
     return lstatPath(path, &st) && S_ISREG(st.st_mode);
-#else
-    const QFileInfo info(path);
-    return info.isFile() && !info.isSymLink();
-#endif
 }
 
 bool SafeFs::sameFile(const QString &a, const QString &b)
 {
-#ifdef Q_OS_UNIX
     return sameFileAt(QFile::encodeName(a), QFile::encodeName(b));
-#else
-    return QFileInfo(a) == QFileInfo(b);
-#endif
 }
 
 bool SafeFs::linkTargetIsExact(const QString &linkPath)
 {
-#ifdef Q_OS_UNIX
     QByteArray target(4096, Qt::Uninitialized);
     const ssize_t size
         = ::readlink(QFile::encodeName(linkPath).constData(), target.data(), target.size());
@@ -158,34 +112,30 @@ bool SafeFs::linkTargetIsExact(const QString &linkPath)
         return false;
     target.truncate(int(size));
     return QFile::encodeName(QFile::decodeName(target)) == target;
-#else
-    return isSymLink(linkPath);
-#endif
+}
+
+QString SafeFs::linkTarget(const QString &linkPath)
+{
+    if (!isSymLink(linkPath))
+        return QString();
+    return QFileInfo(linkPath).symLinkTarget();
 }
 
 bool SafeFs::createLink(const QString &target, const QString &linkPath)
 {
-#ifdef Q_OS_UNIX
     // symlink(2) never replaces what stands at linkPath.
-    if (::symlink(QFile::encodeName(target).constData(), QFile::encodeName(linkPath).constData())
+    if (::symlink(QFile::encodeName(linkText(target, linkPath)).constData(),
+                  QFile::encodeName(linkPath).constData())
         == 0)
         return true;
     setError(errno);
     return false;
-#else
-    QFile file(target);
-    if (file.link(linkPath))
-        return true;
-    lastError = file.errorString();
-    return false;
-#endif
 }
 
 bool SafeFs::pointLinkTo(const QString &target, const QString &linkPath)
 {
     if (!exists(linkPath))
         return createLink(target, linkPath);
-#ifdef Q_OS_UNIX
     if (!isSymLink(linkPath)) {
         setError(EEXIST);
         return false;
@@ -218,33 +168,14 @@ bool SafeFs::pointLinkTo(const QString &target, const QString &linkPath)
     }
     removeTemporaryLink(temp);
     return false;
-#else
-    if (!isSymLink(linkPath)) {
-        lastError = QStringLiteral("File exists");
-        return false;
-    }
-    return QFile::remove(linkPath) && createLink(target, linkPath);
-#endif
 }
-
-#ifdef Q_OS_UNIX
-// Hard links are not to be had on this file system.
-static bool noHardLinks(int error)
-{
-    return error == EPERM || error == EXDEV || error == ENOTSUP || error == EOPNOTSUPP
-        || error == ENOSYS || error == EMLINK;
-}
-#endif
 
 bool SafeFs::setAsideAsLink(const QString &path, const QString &asidePath)
 {
     if (!isRegularFile(path)) {
-#ifdef Q_OS_UNIX
         setError(exists(path) ? EEXIST : ENOENT);
-#endif
         return false;
     }
-#ifdef Q_OS_UNIX
     const QByteArray name = QFile::encodeName(path);
     const QByteArray aside = QFile::encodeName(asidePath);
     if (::link(name.constData(), aside.constData()) == 0) {
@@ -280,37 +211,30 @@ bool SafeFs::setAsideAsLink(const QString &path, const QString &asidePath)
         setError(errno);
         return false;
     }
-#endif
     if (!renameNoReplace(path, asidePath))
         return false;
     if (createLink(asidePath, path))
         return true;
     // The file goes back to its name rather than leaving the name empty.
-    const QString error = lastError;
+    const QString error = errorString();
     renameNoReplace(asidePath, path);
-    lastError = error;
+    setErrorText(error);
     return false;
 }
 
 bool SafeFs::addName(const QString &from, const QString &to, bool *unsupported)
 {
-    *unsupported = false;
-#ifdef Q_OS_UNIX
-    if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
+    if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0) {
+        *unsupported = false;
         return true;
+    }
     *unsupported = noHardLinks(errno);
     setError(errno);
-#else
-    Q_UNUSED(from);
-    Q_UNUSED(to);
-    *unsupported = true;
-#endif
     return false;
 }
 
 bool SafeFs::removeNameIfSame(const QString &name, const QString &other)
 {
-#ifdef Q_OS_UNIX
     const QByteArray encoded = QFile::encodeName(name);
     if (!sameFileAt(encoded, QFile::encodeName(other))) {
         setError(EEXIST);
@@ -319,16 +243,11 @@ bool SafeFs::removeNameIfSame(const QString &name, const QString &other)
     if (::unlink(encoded.constData()) == 0)
         return true;
     setError(errno);
-#else
-    Q_UNUSED(name);
-    Q_UNUSED(other);
-#endif
     return false;
 }
 
 bool SafeFs::renameNoReplace(const QString &from, const QString &to)
 {
-#ifdef Q_OS_UNIX
     if (exists(to)) {
         setError(EEXIST);
         return false;
@@ -354,26 +273,16 @@ bool SafeFs::renameNoReplace(const QString &from, const QString &to)
         return true;
     setError(errno);
     return false;
-#else
-    if (exists(to) || !exists(from))
-        return false;
-    QFile file(from);
-    if (file.rename(to))
-        return true;
-    lastError = file.errorString();
-    return false;
-#endif
 }
 
 int SafeFs::removeStaleTemporaries(const QString &dirPath)
 {
-    int removed = 0;
-#ifdef Q_OS_UNIX
     const QDir dir(dirPath);
     const QStringList names
-        = dir.entryList(QStringList(QStringLiteral(".*") + TemporaryMark + QLatin1Char('*')),
+        = dir.entryList(QStringList(QStringLiteral(".*.quillfen-*")),
                         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     const qint64 minuteAgo = QDateTime::currentSecsSinceEpoch() - 60;
+    int removed = 0;
     for (const QString &fileName : names) {
         if (!isTemporaryName(fileName))
             continue;
@@ -383,8 +292,5 @@ int SafeFs::removeStaleTemporaries(const QString &dirPath)
             && qint64(st.st_mtime) < minuteAgo && ::unlink(path.constData()) == 0)
             ++removed;
     }
-#else
-    Q_UNUSED(dirPath);
-#endif
     return removed;
 }

@@ -1,6 +1,7 @@
 #ifndef SAFEFS_H
 #define SAFEFS_H
 
+#include <QByteArray>
 #include <QString>
 
 // The one place where links are made and replaced and version files renamed.
@@ -10,7 +11,8 @@
 // between two steps or another program changes the directory meanwhile.
 //
 // Every operation returns false on failure and leaves the reason in
-// errorString().
+// errorString(). The portable parts are in safefs.cpp, the system calls in
+// safefs_unix.cpp and safefs_win.cpp.
 class SafeFs
 {
 public:
@@ -28,7 +30,14 @@ public:
     // on disk.
     static bool linkTargetIsExact(const QString &linkPath);
 
+    // The absolute path the link at linkPath points to, or empty when no
+    // link stands there.
+    static QString linkTarget(const QString &linkPath);
+
     // Makes a link at linkPath pointing to target where nothing stands yet.
+    // A target in the link's own directory is written as its bare file name,
+    // so the link still leads to it when the directory is moved, copied or
+    // mounted elsewhere; any other target is written as given.
     static bool createLink(const QString &target, const QString &linkPath);
 
     // Points the link at linkPath to target; where nothing stands a new link
@@ -71,6 +80,17 @@ public:
 
     // Why the last failing operation failed, in the system's words.
     static QString errorString();
+
+private:
+    // What a new link at linkPath stores to lead to target (see createLink).
+    static QString linkText(const QString &target, const QString &linkPath);
+    // A fresh hidden name beside path, of the pattern isTemporaryName knows.
+    static QString temporaryNameFor(const QString &path);
+    static void setErrorText(const QString &text);
+#ifdef Q_OS_UNIX
+    static void setError(int error);
+    static QByteArray makeTemporaryLink(const QString &target, const QString &linkPath);
+#endif
 };
 
 #endif // SAFEFS_H

@@ -1,0 +1,125 @@
+#include "history.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+
+static QString escaped(const QString &text)
+{
+    QString result;
+    result.reserve(text.size());
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case '\\': result += QLatin1String("\\\\"); break;
+        case '\t': result += QLatin1String("\\t"); break;
+        case '\n': result += QLatin1String("\\n"); break;
+        case '\r': result += QLatin1String("\\r"); break;
+        default: result += c;
+        }
+    }
+    return result;
+}
+
+static bool unescaped(const QString &text, QString *result)
+{
+    result->clear();
+    for (int i = 0; i < text.size(); ++i) {
+        if (text.at(i) != QLatin1Char('\\')) {
+            *result += text.at(i);
+            continue;
+        }
+        if (++i == text.size())
+            return false;
+        switch (text.at(i).unicode()) {
+        case '\\': *result += QLatin1Char('\\'); break;
+        case 't': *result += QLatin1Char('\t'); break;
+        case 'n': *result += QLatin1Char('\n'); break;
+        case 'r': *result += QLatin1Char('\r'); break;
+        default: return false;
+        }
+    }
+    return true;
+}
+
+QString History::filePath()
+{
+    QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    // The base directory specification ignores a relative setting.
+    if (state.isEmpty() || QDir::isRelativePath(state))
+        state = QDir::homePath() + QLatin1String("/.local/state");
+    return state + QLatin1String("/quillfen/history");
+}
+
+QString History::format(const Record &record)
+{
+    return QStringList {record.time.toUTC().toString(Qt::ISODateWithMs), escaped(record.link),
+                        escaped(record.before), escaped(record.after)}
+        .join(QLatin1Char('\t'));
+}
+
+bool History::parse(const QString &line, Record *record)
+{
+    const QStringList fields = line.split(QLatin1Char('\t'));
+    if (fields.size() != 4)
+        return false;
+    record->time = QDateTime::fromString(fields.at(0), Qt::ISODateWithMs);
+    return record->time.isValid() && unescaped(fields.at(1), &record->link)
+        && !record->link.isEmpty() && unescaped(fields.at(2), &record->before)
+        && unescaped(fields.at(3), &record->after);
+}
+
+bool History::append(const QString &link, const QString &before, const QString &after,
+                     QString *error)
+{
+    const QString path = filePath();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
+        *error = file.errorString();
+        return false;
+    }
+    const Record record {QDateTime::currentDateTimeUtc(), link, before, after};
+    // One write of the whole line: appends of other processes land before
+    // or after it, never inside.
+    const QByteArray line = format(record).toUtf8() + '\n';
+    if (file.write(line) != line.size()) {
+        *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+QVector<History::Record> History::read(bool *ok, QString *error)
+{
+    *ok = true;
+    QVector<Record> records;
+    QFile file(filePath());
+    if (!file.exists())
+        return records;
+    if (!file.open(QIODevice::ReadOnly)) {
+        *ok = false;
+        *error = file.errorString();
+        return records;
+    }
+    while (!file.atEnd()) {
+        QByteArray line = file.readLine();
+        if (!line.endsWith('\n'))
+            break; // a line still being written, or cut off by a full disk
+        line.chop(1);
+        Record record;
+        if (parse(QString::fromUtf8(line), &record))
+            records.append(record);
+    }
+    return records;
+}
+
+History::Record History::latestFor(const QString &link, bool *ok, QString *error)
+{
+    const QVector<Record> records = read(ok, error);
+    for (int i = records.size() - 1; i >= 0; --i) {
+        if (records.at(i).link == link)
+            return records.at(i);
+    }
+    return Record();
+}

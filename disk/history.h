@@ -1,0 +1,44 @@
+#ifndef HISTORY_H
+#define HISTORY_H
+
+#include <QDateTime>
+#include <QString>
+#include <QVector>
+
+// The record of every change of a link, made by the window or the command
+// line: one line per change in $XDG_STATE_HOME/quillfen/history
+// (~/.local/state/quillfen/history), with the time, the link, the version
+// before and the version after (absolute paths; before is empty where the
+// name held no link). Lines are appended in one write each to a file opened
+// for appending, so two processes appending at once lose none.
+class History
+{
+public:
+    class Record
+    {
+    public:
+        QDateTime time; // UTC
+        QString link;
+        QString before;
+        QString after;
+    };
+
+    static QString filePath();
+
+    // False, with the system's reason in *error, when the line could not be
+    // written.
+    static bool append(const QString &link, const QString &before, const QString &after,
+                       QString *error);
+    // Every record, oldest first; lines that do not parse are skipped. A
+    // missing file is an empty history, not an error.
+    static QVector<Record> read(bool *ok, QString *error);
+    // The latest record for the link, or a record with an empty link.
+    static Record latestFor(const QString &link, bool *ok, QString *error);
+
+    // A record as its line, without the line end, and back. Tabs, line
+    // breaks and backslashes in names are written as \t, \n, \r and \\.
+    static QString format(const Record &record);
+    static bool parse(const QString &line, Record *record);
+};
+
+#endif // HISTORY_H

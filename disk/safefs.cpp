@@ -1,0 +1,43 @@
+#include "safefs.h"
+
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+
+static QString lastError;
+
+static const QLatin1String TemporaryMark(".quillfen-");
+
+QString SafeFs::errorString()
+{
+    return lastError;
+}
+
+void SafeFs::setErrorText(const QString &text)
+{
+    lastError = text;
+}
+
+// A hidden name beside path that no other process picks: random, and tried
+// again on the rare clash, so the names never run out.
+QString SafeFs::temporaryNameFor(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.absolutePath() + QLatin1String("/.") + info.fileName() + TemporaryMark
+        + QString::number(QRandomGenerator::global()->generate64(), 16);
+}
+
+bool SafeFs::isTemporaryName(const QString &fileName)
+{
+    static const QRegularExpression pattern(QStringLiteral("^\\..+\\.quillfen-[0-9a-f-]+$"));
+    return pattern.match(fileName).hasMatch();
+}
+
+QString SafeFs::linkText(const QString &target, const QString &linkPath)
+{
+    const QFileInfo version(target);
+    const QFileInfo link(linkPath);
+    if (version.isAbsolute() && version.absolutePath() == link.absolutePath())
+        return version.fileName();
+    return target;
+}

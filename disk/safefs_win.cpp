@@ -1,0 +1,106 @@
+// Windows has no exchange of names and no symbolic links that every user may
+// make; links are the shortcuts QFile::link makes, and each operation checks
+// what stands at a name before it touches it.
+#include "safefs.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+bool SafeFs::exists(const QString &path)
+{
+    const QFileInfo info(path);
+    return !path.isEmpty() && (info.exists() || info.isSymLink());
+}
+
+bool SafeFs::isSymLink(const QString &path)
+{
+    return QFileInfo(path).isSymLink();
+}
+
+bool SafeFs::isRegularFile(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.isFile() && !info.isSymLink();
+}
+
+bool SafeFs::sameFile(const QString &a, const QString &b)
+{
+    return QFileInfo(a) == QFileInfo(b);
+}
+
+bool SafeFs::linkTargetIsExact(const QString &linkPath)
+{
+    return isSymLink(linkPath);
+}
+
+QString SafeFs::linkTarget(const QString &linkPath)
+{
+    return isSymLink(linkPath) ? QFileInfo(linkPath).symLinkTarget() : QString();
+}
+
+bool SafeFs::createLink(const QString &target, const QString &linkPath)
+{
+    QFile file(target);
+    if (file.link(linkPath))
+        return true;
+    setErrorText(file.errorString());
+    return false;
+}
+
+bool SafeFs::pointLinkTo(const QString &target, const QString &linkPath)
+{
+    if (!exists(linkPath))
+        return createLink(target, linkPath);
+    if (!isSymLink(linkPath)) {
+        setErrorText(QStringLiteral("File exists"));
+        return false;
+    }
+    return QFile::remove(linkPath) && createLink(target, linkPath);
+}
+
+bool SafeFs::setAsideAsLink(const QString &path, const QString &asidePath)
+{
+    if (!isRegularFile(path)) {
+        setErrorText(QStringLiteral("Not a plain file"));
+        return false;
+    }
+    if (!renameNoReplace(path, asidePath))
+        return false;
+    if (createLink(asidePath, path))
+        return true;
+    // The file goes back to its name rather than leaving the name empty.
+    const QString error = errorString();
+    renameNoReplace(asidePath, path);
+    setErrorText(error);
+    return false;
+}
+
+bool SafeFs::addName(const QString &, const QString &, bool *unsupported)
+{
+    *unsupported = true;
+    return false;
+}
+
+bool SafeFs::removeNameIfSame(const QString &, const QString &)
+{
+    return false;
+}
+
+bool SafeFs::renameNoReplace(const QString &from, const QString &to)
+{
+    if (exists(to) || !exists(from)) {
+        setErrorText(exists(to) ? QStringLiteral("File exists")
+                                : QStringLiteral("No such file or directory"));
+        return false;
+    }
+    QFile file(from);
+    if (file.rename(to))
+        return true;
+    setErrorText(file.errorString());
+    return false;
+}
+
+int SafeFs::removeStaleTemporaries(const QString &)
+{
+    return 0;
+}

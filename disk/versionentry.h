@@ -1,0 +1,26 @@
+#ifndef VERSIONENTRY_H
+#define VERSIONENTRY_H
+
+#include <QDir>
+#include <QString>
+
+// One entry of a target's directory as it was when it was read: what it is,
+// where it points if it is a link, and when it was born.
+class VersionEntry
+{
+public:
+    static VersionEntry read(const QDir &dir, const QString &name);
+
+    QString name;
+    QString path; // absolute
+    bool isFile = false; // a regular file, or a link to one
+    bool isLink = false;
+    QString linkTarget; // absolute, where a link points
+    // The link's stored target decodes exactly, so comparing linkTarget as
+    // text compares the file itself.
+    bool linkTargetIsExact = false;
+    bool birthKnown = false;
+    qint64 birthMsecs = 0;
+};
+
+#endif // VERSIONENTRY_H

@@ -1,0 +1,57 @@
+#ifndef VERSIONLISTING_H
+#define VERSIONLISTING_H
+
+#include "versionentry.h"
+
+#include <QFileInfo>
+#include <QVector>
+
+// What a target's directory holds, as both the window and the command line
+// show it: the entries whose names begin with the target's base name, files
+// only, newest first; which of them is the target (the link's own name) and
+// which version the link points to.
+class VersionListing
+{
+public:
+    VersionListing() = default;
+    // A listing of nothing yet for the target named by targetFile.
+    explicit VersionListing(const QFileInfo &targetFile);
+
+    // Reads the target's directory as it is now. Changes nothing on disk.
+    static VersionListing read(const QFileInfo &targetFile);
+
+    // Orders the entries newest first and finds the target; returns where
+    // each entry came from (element k is the former index of entry k).
+    QVector<int> arrange();
+
+    // Where the link stands: the target entry, or the link's name in the
+    // directory when there is none.
+    QString linkPath() const;
+    QString linkName() const;
+    // The entry the target's link points to, or -1.
+    bool isCurrent(int index) const;
+    int currentIndex() const;
+    // The first entry of that file name, or -1.
+    int indexOf(const QString &name) const;
+    bool directoryReadable() const;
+
+    // The target's name holds nothing: a link to the newest version is made
+    // there and its entry put first. False when nothing was made.
+    bool createMissingLink();
+
+    // The order of a selection sort, newest first, over birth times in
+    // milliseconds; known[i] is false where a time is unknown. Element k is
+    // the index of the entry that ends up at position k.
+    static QVector<int> newestFirstOrder(QVector<qint64> times, QVector<bool> known);
+    // The directory listing's name pattern for a base name, its wildcard
+    // characters matched literally.
+    static QString patternFor(const QString &base);
+
+    QString base;
+    QString suffix;
+    QDir dir;
+    QVector<VersionEntry> entries;
+    int targetIndex = -1;
+};
+
+#endif // VERSIONLISTING_H
