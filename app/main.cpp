@@ -1,12 +1,12 @@
 #include "body.h"
+#include "commandline.h"
+#include "commandrunner.h"
 #include "configstore.h"
 #include "startup.h"
 
 #include <QApplication>
 #include <QTextCodec>
 #include <QTranslator>
-
-#include <cstdio>
 
 // The catalogue lives in the core library; registering it here, before main,
 // keeps the linker from dropping it.
@@ -17,27 +17,49 @@ static int registerResources()
 }
 static const int resourcesRegistered = registerResources();
 
+static void installTranslation(QTranslator *translator)
+{
+    if (!options.hasOption(QStringLiteral("-e"))) {
+        translator->load(QStringLiteral(":tarnwick_ja_JP"), QCoreApplication::applicationDirPath(),
+                         QString(), QString());
+        QCoreApplication::installTranslator(translator);
+    }
+}
+
+// Commands, help, usage errors and the lack of a display are answered
+// without a window, so that none of them needs a display.
+static int runWithoutWindow(int argc, char *argv[], const CommandLine &line)
+{
+    QCoreApplication app(argc, argv);
+    QTranslator translator;
+    options = ConfigStore(argc, argv);
+    installTranslation(&translator);
+    const bool needsConfig = line.problem == CommandLine::NoProblem
+        && line.command != CommandLine::Window && line.command != CommandLine::Help
+        && line.command != CommandLine::Version;
+    if (needsConfig)
+        config.readFile(configFileName(options));
+    return CommandRunner(line).run();
+}
+
 int main(int argc, char *argv[])
 {
     Q_UNUSED(resourcesRegistered);
-    // Answered before anything else, so that neither a display nor a
-    // configuration is needed.
-    const QString answer = commandLineAnswer(argc, argv);
-    if (!answer.isEmpty()) {
-        fputs(answer.toLocal8Bit().constData(), stdout);
-        return 0;
-    }
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const CommandLine line(arguments);
+    if (line.command != CommandLine::Window || line.problem != CommandLine::NoProblem
+        || !line.displayAvailable(QProcessEnvironment::systemEnvironment()))
+        return runWithoutWindow(argc, argv, line);
+
     QApplication::setStyle(QStringLiteral("Fusion"));
     auto *app = new QApplication(argc, argv);
     // Desktops match the window to its menu entry and icon by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.quillfen.Quillfen"));
     auto *translator = new QTranslator();
     options = ConfigStore(argc, argv);
-    if (!options.hasOption(QStringLiteral("-e"))) {
-        translator->load(QStringLiteral(":tarnwick_ja_JP"), QCoreApplication::applicationDirPath(),
-                         QString(), QString());
-        QCoreApplication::installTranslator(translator);
-    }
+    installTranslation(translator);
 #ifdef Q_OS_WIN
     // Elsewhere Qt encodes file names with the locale codec, and Shift-JIS
     // there would make Japanese names unreadable to every other program; the

@@ -19,8 +19,4 @@ QString configFileName(const ConfigStore &options);
 // exactly 1.
 bool debugToFile(const ConfigStore &config);
 
-// "--help" or "--version" among the arguments: what to print before the
-// program ends, without a window or a configuration. Empty otherwise.
-QString commandLineAnswer(int argc, char **argv);
-
 #endif // STARTUP_H

@@ -32,7 +32,7 @@ ActionResult VersionActions::pointLink(const QString &linkPath, const QString &v
     const QString after = QFileInfo(versionPath).absoluteFilePath();
     // Picking the current version again changes nothing worth going back to.
     if (before != after)
-        record(&result, linkPath, before, after);
+        record(&result, QFileInfo(linkPath).absoluteFilePath(), before, after);
     return result;
 }
 
@@ -110,7 +110,7 @@ bool VersionActions::isPlainName(const QString &name)
 }
 
 ActionResult VersionActions::rename(const QString &path, const QString &newName, bool isCurrent,
-                                    const std::function<void(const QString &)> &followLink)
+                                    const std::function<bool(const QString &)> &followLink)
 {
     const QString oldName = fileNameOf(path);
     const auto refused = [&](const QString &reason) {
@@ -133,7 +133,11 @@ ActionResult VersionActions::rename(const QString &path, const QString &newName,
         // dangles, not even when the process dies in between.
         bool unsupported = false;
         if (SafeFs::addName(path, newPath, &unsupported)) {
-            followLink(newPath);
+            if (!followLink(newPath)) {
+                // The link still leads to the old name, which stays.
+                SafeFs::removeNameIfSame(newPath, path);
+                return refused(tr("the link could not follow the new name"));
+            }
             SafeFs::removeNameIfSame(path, newPath);
             return result;
         }

@@ -31,11 +31,12 @@ public:
 
     // Renames the version at path to newName in the same directory, never
     // replacing anything. For the current version the new name is made first
-    // and followLink (which points the link to the new path) is called before
-    // the old name goes, so that the link never dangles; result.path is the
-    // new path.
+    // and followLink (which points the link to the new path and says whether
+    // it did) is called before the old name goes, so that the link never
+    // dangles; when the link cannot follow, the new name goes again and the
+    // rename is refused. result.path is the new path.
     static ActionResult rename(const QString &path, const QString &newName, bool isCurrent,
-                               const std::function<void(const QString &)> &followLink);
+                               const std::function<bool(const QString &)> &followLink);
 
     // Points the link back to the version it pointed to before its latest
     // recorded change; going back twice returns to where it was.

@@ -1,81 +1,266 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="ja_JP">
-<context>
-    <name>Body</name>
-    <message>
-        <source>Quillfen</source>
-        <translation>クイルフェン</translation>
-    </message>
-    <message>
-        <source>No targets: no configuration found (looked for %1). Create it with lines of the form &quot;Target NAME DIR&quot;.</source>
-        <translation>ターゲットがありません: 設定ファイルが見つかりません（%1 を探しました）。「Target 名前 ディレクトリ」の形式の行で作成してください。</translation>
-    </message>
-    <message>
-        <source> and </source>
-        <translation> と </translation>
-    </message>
-    <message>
-        <source>No targets in %1. Add lines of the form &quot;Target NAME DIR&quot;.</source>
-        <translation>%1 にターゲットがありません。「Target 名前 ディレクトリ」の形式の行を追加してください。</translation>
-    </message>
-    <message>
-        <source>The directory %1 does not exist or cannot be read.</source>
-        <translation>ディレクトリ %1 が存在しないか、読み取れません。</translation>
-    </message>
-    <message>
-        <source>No versions of %1 found in %2.</source>
-        <translation>%2 に %1 のバージョンが見つかりません。</translation>
-    </message>
-</context>
-<context>
-    <name>ExeFile</name>
-    <message>
-        <source>Rename</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>exe file</source>
-        <translation>実行ファイル</translation>
-    </message>
-    <message>
-        <source>to Link</source>
-        <translation>リンク化</translation>
-    </message>
-    <message>
-        <source>Could not point %1 to %2: %3</source>
-        <translation>%1 を %2 に向けられませんでした: %3</translation>
-    </message>
-    <message>
-        <source>Could not make %1 a link: %2</source>
-        <translation>%1 をリンク化できませんでした: %2</translation>
-    </message>
-    <message>
-        <source>%1 is no longer a plain file; nothing was changed</source>
-        <translation>%1 は通常のファイルではなくなっていたため、何も変更しませんでした</translation>
-    </message>
-    <message>
-        <source>Could not rename %1 to %2: %3</source>
-        <translation>%1 を %2 に名前変更できませんでした: %3</translation>
-    </message>
-    <message>
-        <source>the name is taken</source>
-        <translation>その名前は既に使われています</translation>
-    </message>
-    <message>
-        <source>a name cannot be empty, &quot;.&quot; or &quot;..&quot;, or contain &quot;/&quot;</source>
-        <translation>名前は空、「.」、「..」にできず、「/」を含められません</translation>
-    </message>
-</context>
-<context>
-    <name>ExeFiles</name>
-    <message>
-        <source>%1 is gone: another program removed or renamed it</source>
-        <translation>%1 がありません: 別のプログラムが削除または名前変更しました</translation>
-    </message>
-    <message>
-        <source>Could not point %1 to %2: %3</source>
-        <translation>%1 を %2 に向けられませんでした: %3</translation>
-    </message>
-</context>
+    <context>
+        <name>Body</name>
+        <message>
+            <source>Quillfen</source>
+            <translation>クイルフェン</translation>
+        </message>
+        <message>
+            <source>No targets: no configuration found (looked for %1). Create it with lines of the form "Target NAME DIR".</source>
+            <translation>ターゲットがありません: 設定ファイルが見つかりません（%1 を探しました）。「Target 名前 ディレクトリ」の形式の行で作成してください。</translation>
+        </message>
+        <message>
+            <source> and </source>
+            <translation> と </translation>
+        </message>
+        <message>
+            <source>No targets in %1. Add lines of the form "Target NAME DIR".</source>
+            <translation>%1 にターゲットがありません。「Target 名前 ディレクトリ」の形式の行を追加してください。</translation>
+        </message>
+        <message>
+            <source>The directory %1 does not exist or cannot be read.</source>
+            <translation>ディレクトリ %1 が存在しないか、読み取れません。</translation>
+        </message>
+        <message>
+            <source>No versions of %1 found in %2.</source>
+            <translation>%2 に %1 のバージョンが見つかりません。</translation>
+        </message>
+    </context>
+    <context>
+        <name>CommandLine</name>
+        <message>
+            <source>unknown option %1</source>
+            <translation>不明なオプション %1</translation>
+        </message>
+        <message>
+            <source>%1: only one command at a time</source>
+            <translation>%1: コマンドは一度に一つだけです</translation>
+        </message>
+        <message>
+            <source>%1: an argument is missing</source>
+            <translation>%1: 引数が足りません</translation>
+        </message>
+        <message>
+            <source>%1: too many arguments</source>
+            <translation>%1: 引数が多すぎます</translation>
+        </message>
+        <message>
+            <source>Usage: quillfen [-e] [-c FILE] [-config FILE]
+       quillfen --list [TARGET]
+       quillfen --set TARGET VERSION
+       quillfen --to-link TARGET
+       quillfen --rename TARGET VERSION NEWNAME
+       quillfen --previous TARGET
+       quillfen --history [TARGET]
+       quillfen -h | --help | --version
+</source>
+            <translation>使い方: quillfen [-e] [-c ファイル] [-config ファイル]
+        quillfen --list [ターゲット]
+        quillfen --set ターゲット バージョン
+        quillfen --to-link ターゲット
+        quillfen --rename ターゲット バージョン 新しい名前
+        quillfen --previous ターゲット
+        quillfen --history [ターゲット]
+        quillfen -h | --help | --version
+</translation>
+        </message>
+        <message>
+            <source>
+Points the link of each configured target to the version picked in a window,
+or from the command line with the commands below, which need no display.
+
+  --list [TARGET]      the targets, numbered, with the version each link points
+                       to; with TARGET its versions, newest first, the current
+                       one marked "* "
+  --set TARGET VERSION point the link to VERSION (a plain file at the link's
+                       name is set aside under a dated name first)
+  --to-link TARGET     set the plain file at the link's name aside under a
+                       dated name and put a link to it in its place
+  --rename TARGET VERSION NEWNAME
+                       rename a version; the link follows the current one
+  --previous TARGET    point the link back to the version before its latest
+                       change; twice returns to where it was
+  --history [TARGET]   the recorded changes of the links, newest last
+  -e                   no translation: English texts instead of Japanese
+  -c FILE              read the configuration from FILE instead of config.cfg
+  -config FILE         the same; when both are given, -config wins
+  -h, --help           print this help and exit
+  --version            print the version and exit
+
+TARGET is the link's name as configured (app.exe), DIR:NAME as the window's
+chooser shows it, or the target's number in --list. VERSION is a version's
+file name as --list TARGET prints it.
+
+Without -c or -config the configuration is config.cfg in the working
+directory, or else $XDG_CONFIG_HOME/quillfen/config.cfg
+(~/.config/quillfen/config.cfg). One entry per line:
+  Target NAME DIR      the link NAME in the directory DIR
+  Debug_to_file 1      empty log.log in the working directory at start
+
+Every change of a link is recorded in $XDG_STATE_HOME/quillfen/history
+(~/.local/state/quillfen/history).
+
+Exit status: 0 done, 1 the disk refused (nothing was changed), 2 bad usage.
+</source>
+            <translation>
+設定された各ターゲットのリンクを、ウィンドウで選んだバージョンに向けます。
+以下のコマンドでも操作でき、これらはディスプレイを必要としません。
+
+  --list [ターゲット]   ターゲットの一覧（番号付き）と各リンクが指すバージョン。
+                       ターゲットを指定するとそのバージョンを新しい順に表示し、
+                       現在のものに「* 」を付けます
+  --set ターゲット バージョン
+                       リンクをバージョンに向けます（リンクの名前に通常のファイル
+                       がある場合は、先に日付付きの名前で退避します）
+  --to-link ターゲット リンクの名前にある通常のファイルを日付付きの名前で退避し、
+                       そこへのリンクを置きます
+  --rename ターゲット バージョン 新しい名前
+                       バージョンの名前を変更します。現在のバージョンならリンクも
+                       追従します
+  --previous ターゲット
+                       リンクを最後の変更の前のバージョンに戻します。二度行うと
+                       元に戻ります
+  --history [ターゲット]
+                       記録されたリンクの変更（新しいものが最後）
+  -e                   翻訳なし: 日本語の代わりに英語で表示します
+  -c ファイル          config.cfg の代わりにファイルから設定を読みます
+  -config ファイル     同上。両方あるときは -config が優先されます
+  -h, --help           このヘルプを表示して終了します
+  --version            バージョンを表示して終了します
+
+ターゲットは設定にあるリンクの名前（app.exe）、ウィンドウの選択欄に表示される
+ディレクトリ:名前、または --list の番号です。バージョンは --list ターゲット が
+表示するファイル名です。
+
+-c も -config もないときは、作業ディレクトリの config.cfg、なければ
+$XDG_CONFIG_HOME/quillfen/config.cfg（~/.config/quillfen/config.cfg）を
+読みます。一行に一項目:
+  Target 名前 ディレクトリ  ディレクトリにあるリンク「名前」
+  Debug_to_file 1           起動時に作業ディレクトリの log.log を空にします
+
+リンクの変更はすべて $XDG_STATE_HOME/quillfen/history
+（~/.local/state/quillfen/history）に記録されます。
+
+終了ステータス: 0 完了、1 ディスクが拒否（何も変更していません）、2 使い方の誤り。
+</translation>
+        </message>
+        <message>
+            <source>quillfen: the window needs a display, and none was found (DISPLAY and WAYLAND_DISPLAY are not set).
+These work without one: --list, --set, --to-link, --rename, --previous, --history, --help and --version.
+</source>
+            <translation>quillfen: ウィンドウにはディスプレイが必要ですが、見つかりません（DISPLAY と WAYLAND_DISPLAY が設定されていません）。
+ディスプレイなしで使えるもの: --list、--set、--to-link、--rename、--previous、--history、--help、--version。
+</translation>
+        </message>
+    </context>
+    <context>
+        <name>CommandRunner</name>
+        <message>
+            <source>%1 is not a version of %2; --list %3 shows them</source>
+            <translation>%1 は %2 のバージョンではありません。--list %3 で一覧を表示できます</translation>
+        </message>
+        <message>
+            <source>The directory %1 does not exist or cannot be read.</source>
+            <translation>ディレクトリ %1 が存在しないか、読み取れません。</translation>
+        </message>
+        <message>
+            <source>(link to %1, which is missing)</source>
+            <translation>（リンク先 %1 がありません）</translation>
+        </message>
+        <message>
+            <source>(missing)</source>
+            <translation>（ありません）</translation>
+        </message>
+        <message>
+            <source>(plain file)</source>
+            <translation>（通常のファイル）</translation>
+        </message>
+        <message>
+            <source>%1 is a link already; nothing was changed</source>
+            <translation>%1 は既にリンクなので、何も変更しませんでした</translation>
+        </message>
+        <message>
+            <source>Could not read the history %1: %2</source>
+            <translation>履歴 %1 を読み取れませんでした: %2</translation>
+        </message>
+    </context>
+    <context>
+        <name>ExeFile</name>
+        <message>
+            <source>Rename</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>exe file</source>
+            <translation>実行ファイル</translation>
+        </message>
+        <message>
+            <source>to Link</source>
+            <translation>リンク化</translation>
+        </message>
+    </context>
+    <context>
+        <name>TargetSpec</name>
+        <message>
+            <source>%1 names more than one target: %2</source>
+            <translation>%1 は複数のターゲットに当てはまります: %2</translation>
+        </message>
+        <message>
+            <source>No target %1 is configured</source>
+            <translation>ターゲット %1 は設定されていません</translation>
+        </message>
+    </context>
+    <context>
+        <name>VersionActions</name>
+        <message>
+            <source>The change was made, but the history %1 could not be written: %2</source>
+            <translation>変更しましたが、履歴 %1 に書き込めませんでした: %2</translation>
+        </message>
+        <message>
+            <source>Could not point %1 to %2: %3</source>
+            <translation>%1 を %2 に向けられませんでした: %3</translation>
+        </message>
+        <message>
+            <source>%1 is no longer a plain file; nothing was changed</source>
+            <translation>%1 は通常のファイルではなくなっていたため、何も変更しませんでした</translation>
+        </message>
+        <message>
+            <source>Could not make %1 a link: %2</source>
+            <translation>%1 をリンク化できませんでした: %2</translation>
+        </message>
+        <message>
+            <source>%1 is gone: another program removed or renamed it</source>
+            <translation>%1 がありません: 別のプログラムが削除または名前変更しました</translation>
+        </message>
+        <message>
+            <source>Could not rename %1 to %2: %3</source>
+            <translation>%1 を %2 に名前変更できませんでした: %3</translation>
+        </message>
+        <message>
+            <source>a name cannot be empty, "." or "..", or contain "/"</source>
+            <translation>名前は空、「.」、「..」にできず、「/」を含められません</translation>
+        </message>
+        <message>
+            <source>the name is taken</source>
+            <translation>その名前は既に使われています</translation>
+        </message>
+        <message>
+            <source>the link could not follow the new name</source>
+            <translation>リンクを新しい名前に向けられませんでした</translation>
+        </message>
+        <message>
+            <source>Could not read the history %1: %2</source>
+            <translation>履歴 %1 を読み取れませんでした: %2</translation>
+        </message>
+        <message>
+            <source>No earlier version of %1 is recorded: there is nothing to go back to</source>
+            <translation>%1 の以前のバージョンは記録されていないため、戻れません</translation>
+        </message>
+        <message>
+            <source>%1, the version before the latest change of %2, is gone</source>
+            <translation>%2 の最後の変更の前のバージョン %1 がありません</translation>
+        </message>
+    </context>
 </TS>

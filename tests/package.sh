@@ -43,7 +43,7 @@ dpkg-deb -x "$deb" "$work/root"
 out=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$work/root/usr/bin/quillfen" --version) \
     || fail "--version exited non-zero"
 [ "$out" = "quillfen $version" ] || fail "--version printed '$out'"
-out=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$work/root/usr/bin/quillfen" --help) \
+out=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$work/root/usr/bin/quillfen" -e --help) \
     || fail "--help exited non-zero"
 grep -q "^Usage: quillfen" <<<"$out" || fail "--help printed no usage"
 

@@ -222,7 +222,7 @@ void TestStartup::helpAndVersion_needNoDisplayNorConfig_data()
 {
     QTest::addColumn<QString>("option");
     QTest::addColumn<QByteArray>("printed");
-    QTest::newRow("--help") << "--help" << QByteArray("  -config FILE  the same; when both");
+    QTest::newRow("--help") << "--help" << QByteArray("  -config FILE         the same; when both");
     QTest::newRow("--version") << "--version" << QByteArray("quillfen " QUILLFEN_VERSION "\n");
 }
 

@@ -1,7 +1,9 @@
 #include "body.h"
 #include "configstore.h"
+#include "history.h"
 #include "safefs.h"
 #include "targetspec.h"
+#include "versionactions.h"
 #include "versionlisting.h"
 
 #include <QAction>
@@ -66,6 +68,7 @@ Body::Body(QWidget *parent)
     quit->setShortcuts(quitKeys);
     connect(quit, &QAction::triggered, this, &QWidget::close);
     addAction(quit);
+    connect(actionPrevious, &QAction::triggered, this, &Body::goBack);
     initTargets();
     connect(&exeFiles, &ExeFiles::newLink, this, &Body::listAgainSoon);
 }
@@ -129,6 +132,24 @@ void Body::changedTargets()
     }
 }
 
+void Body::goBack()
+{
+    if (linkPath.isEmpty())
+        return;
+    const ActionResult result = VersionActions::goBack(linkPath);
+    exeFiles.problem = result.ok ? result.warning : result.message;
+    listAgainSoon();
+}
+
+void Body::updatePrevious()
+{
+    bool readable = true;
+    QString error;
+    const bool recorded = !linkPath.isEmpty()
+        && !History::latestFor(linkPath, &readable, &error).before.isEmpty();
+    actionPrevious->setEnabled(recorded);
+}
+
 void Body::focusCurrentVersion()
 {
     const int n = exeFiles.items.size();
@@ -186,6 +207,10 @@ void Body::selectTarget(int idx)
             QCoreApplication::sendPostedEvents();
     }
     exeFiles.findLink(base, suffix, dir);
+    linkPath = exeFiles.targetIndex >= 0
+        ? exeFiles.items.at(exeFiles.targetIndex)->fileInfo.absoluteFilePath()
+        : QFileInfo(listing.linkPath()).absoluteFilePath();
+    updatePrevious();
     if (!listing.directoryReadable())
         statusbar->showMessage(
             tr("The directory %1 does not exist or cannot be read.").arg(dir.absolutePath()));

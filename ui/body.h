@@ -22,6 +22,7 @@ private slots:
     void changedBase();
     void selectTarget(int idx);
     void changedTargets();
+    void goBack();
 
 private:
     void initTargets();
@@ -30,9 +31,13 @@ private:
     void focusCurrentVersion();
     void showNoTargets();
     void fitToRows();
+    // Back to Previous Version is offered where the history has a version
+    // to go back to.
+    void updatePrevious();
 
     ExeFiles exeFiles;
     bool listingQueued = false;
+    QString linkPath; // of the target listed
     QLabel *emptyNote = nullptr; // says why the list is empty
 };
 

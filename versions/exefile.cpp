@@ -116,7 +116,10 @@ void ExeFile::rename()
             fileInfo = QFileInfo(newPath);
             entry.name = fileInfo.fileName();
             entry.path = newPath;
+            linkFollowFailed = false;
+            const QPointer<ExeFile> alive(this);
             emit linkIsRenamed();
+            return !alive || !linkFollowFailed;
         });
     if (!alive)
         return;

@@ -43,6 +43,9 @@ public:
 
 private:
     void refuseRename(const QString &message);
+    // Set by the version set when the link could not follow this row's
+    // rename.
+    bool linkFollowFailed = false;
     // Tells what an action could not do, or what went wrong besides.
     void report(const QString &message, const QString &warning);
     // Shows a name or path from its beginning, whole in the tooltip.

@@ -1,8 +1,10 @@
 #include "exefiles.h"
+#include "safefs.h"
 #include "versionactions.h"
 #include "versionlisting.h"
 
 #include <QAbstractButton>
+#include <QPointer>
 
 ExeFiles::ExeFiles(QObject *parent)
     : QObject(parent)
@@ -156,5 +158,11 @@ void ExeFiles::reLink()
     }
     if (!sending || !target)
         return;
-    target->changeLinkTo(sending->fileInfo.absoluteFilePath());
+    const QString linkPath = target->fileInfo.absoluteFilePath();
+    const QString newPath = sending->fileInfo.absoluteFilePath();
+    const QPointer<ExeFile> renamed(sending);
+    target->changeLinkTo(newPath);
+    // The renamed row keeps its old name while the link still leads there.
+    if (renamed)
+        renamed->linkFollowFailed = SafeFs::linkTarget(linkPath) != newPath;
 }

@@ -1,0 +1,45 @@
+#ifndef COMMANDLINE_H
+#define COMMANDLINE_H
+
+#include <QCoreApplication>
+#include <QProcessEnvironment>
+#include <QStringList>
+
+// The program's arguments read before any application object exists, so
+// that commands, help and usage errors need no display. Single-dash options
+// that are not ours are ignored; Qt's own options, with one dash or two,
+// keep their values for the window; an unknown word with two dashes is a
+// usage error.
+class CommandLine
+{
+    Q_DECLARE_TR_FUNCTIONS(CommandLine)
+
+public:
+    enum Command { Window, Help, Version, List, Set, ToLink, Rename, Previous, History };
+    enum Problem { NoProblem, UnknownOption, TwoCommands, MissingOperand, ExtraOperand };
+
+    // arguments as main receives them, the program's name first.
+    explicit CommandLine(const QStringList &arguments);
+
+    // Whether a window can be opened: the platform chosen by "-platform" or
+    // QT_QPA_PLATFORM (the X server by default) finds its display.
+    bool displayAvailable(const QProcessEnvironment &environment) const;
+
+    // The usage problem for standard error, in the user's language.
+    QString problemText() const;
+    static QString usage();
+    static QString help();
+    static QString noDisplayText();
+
+    Command command = Window;
+    QStringList operands;
+    Problem problem = NoProblem;
+    QString offending; // the option or command the problem is about
+    QString platform; // the value of "-platform", if given
+
+private:
+    void take(Command found, const QString &word);
+    void checkOperands();
+};
+
+#endif // COMMANDLINE_H

@@ -1,0 +1,255 @@
+#include "commandrunner.h"
+#include "configstore.h"
+#include "history.h"
+#include "safefs.h"
+#include "versionactions.h"
+#include "versionlisting.h"
+
+#include <cstdio>
+
+CommandRunner::CommandRunner(const CommandLine &line)
+    : line(line)
+{
+}
+
+void CommandRunner::print(const QString &text)
+{
+    fputs(text.toLocal8Bit().constData(), stdout);
+    fflush(stdout);
+}
+
+void CommandRunner::complain(const QString &text)
+{
+    fputs(text.toLocal8Bit().constData(), stderr);
+    fflush(stderr);
+}
+
+int CommandRunner::run()
+{
+    if (line.command == CommandLine::Help) {
+        print(CommandLine::help());
+        return Done;
+    }
+    if (line.command == CommandLine::Version) {
+        print(QStringLiteral("quillfen " QUILLFEN_VERSION "\n"));
+        return Done;
+    }
+    if (line.problem != CommandLine::NoProblem) {
+        complain(QStringLiteral("quillfen: ") + line.problemText() + QLatin1Char('\n')
+                 + CommandLine::usage());
+        return BadUsage;
+    }
+    if (line.command == CommandLine::Window) {
+        complain(CommandLine::noDisplayText());
+        return Refused;
+    }
+    targets = TargetSpec::fromConfig(config);
+    switch (line.command) {
+    case CommandLine::List:
+        return line.operands.isEmpty() ? listTargets() : listVersions();
+    case CommandLine::Set:
+        return set();
+    case CommandLine::ToLink:
+        return toLink();
+    case CommandLine::Rename:
+        return rename();
+    case CommandLine::Previous:
+        return previous();
+    case CommandLine::History:
+        return history();
+    default:
+        return BadUsage;
+    }
+}
+
+int CommandRunner::targetFromOperand()
+{
+    QString error;
+    const int index = TargetSpec::find(targets, line.operands.value(0), &error);
+    if (index < 0)
+        complain(QStringLiteral("quillfen: ") + error + QLatin1Char('\n'));
+    return index;
+}
+
+int CommandRunner::versionIn(const VersionListing &listing, const QString &name)
+{
+    const int index = listing.indexOf(name);
+    if (index >= 0 && index != listing.targetIndex)
+        return index;
+    complain(QStringLiteral("quillfen: ")
+             + tr("%1 is not a version of %2; --list %3 shows them")
+                   .arg(name, listing.linkName(), line.operands.value(0))
+             + QLatin1Char('\n'));
+    return -1;
+}
+
+bool CommandRunner::readable(const VersionListing &listing)
+{
+    if (listing.directoryReadable())
+        return true;
+    complain(QStringLiteral("quillfen: ")
+             + tr("The directory %1 does not exist or cannot be read.")
+                   .arg(listing.dir.absolutePath())
+             + QLatin1Char('\n'));
+    return false;
+}
+
+int CommandRunner::finish(const ActionResult &result, const QString &printed)
+{
+    if (!result.ok) {
+        complain(QStringLiteral("quillfen: ") + result.message + QLatin1Char('\n'));
+        return Refused;
+    }
+    if (!result.warning.isEmpty())
+        complain(QStringLiteral("quillfen: ") + result.warning + QLatin1Char('\n'));
+    if (!printed.isEmpty())
+        print(printed + QLatin1Char('\n'));
+    return Done;
+}
+
+QString CommandRunner::stateOf(const VersionListing &listing) const
+{
+    if (listing.targetIndex < 0) {
+        const QString linkPath = listing.linkPath();
+        return SafeFs::isSymLink(linkPath)
+            ? tr("(link to %1, which is missing)").arg(SafeFs::linkTarget(linkPath))
+            : tr("(missing)");
+    }
+    const VersionEntry &target = listing.entries.at(listing.targetIndex);
+    if (!target.isLink)
+        return tr("(plain file)");
+    const int current = listing.currentIndex();
+    return current >= 0 ? listing.entries.at(current).name : target.linkTarget;
+}
+
+int CommandRunner::listTargets()
+{
+    for (int i = 0; i < targets.size(); ++i) {
+        const VersionListing listing = VersionListing::read(targets.at(i).file);
+        print(QStringLiteral("%1\t%2\t%3\n")
+                  .arg(QString::number(i + 1), targets.at(i).label(), stateOf(listing)));
+    }
+    return Done;
+}
+
+int CommandRunner::listVersions()
+{
+    const int target = targetFromOperand();
+    if (target < 0)
+        return BadUsage;
+    const VersionListing listing = VersionListing::read(targets.at(target).file);
+    if (!readable(listing))
+        return Refused;
+    QString lines;
+    for (int i = 0; i < listing.entries.size(); ++i) {
+        if (i == listing.targetIndex)
+            continue;
+        lines += (listing.isCurrent(i) ? QLatin1String("* ") : QLatin1String("  "))
+            + listing.entries.at(i).name + QLatin1Char('\n');
+    }
+    print(lines);
+    return Done;
+}
+
+int CommandRunner::set()
+{
+    const int target = targetFromOperand();
+    if (target < 0)
+        return BadUsage;
+    const VersionListing listing = VersionListing::read(targets.at(target).file);
+    if (!readable(listing))
+        return Refused;
+    const int version = versionIn(listing, line.operands.at(1));
+    if (version < 0)
+        return BadUsage;
+    SafeFs::removeStaleTemporaries(listing.dir.absolutePath());
+    const bool plain
+        = listing.targetIndex >= 0 && !listing.entries.at(listing.targetIndex).isLink;
+    return finish(
+        VersionActions::pick(listing.linkPath(), listing.entries.at(version).path, plain),
+        QString());
+}
+
+int CommandRunner::toLink()
+{
+    const int target = targetFromOperand();
+    if (target < 0)
+        return BadUsage;
+    const VersionListing listing = VersionListing::read(targets.at(target).file);
+    if (!readable(listing))
+        return Refused;
+    if (listing.targetIndex >= 0 && listing.entries.at(listing.targetIndex).isLink) {
+        complain(QStringLiteral("quillfen: ")
+                 + tr("%1 is a link already; nothing was changed").arg(listing.linkName())
+                 + QLatin1Char('\n'));
+        return Refused;
+    }
+    SafeFs::removeStaleTemporaries(listing.dir.absolutePath());
+    const ActionResult result = VersionActions::toLink(listing.linkPath());
+    return finish(result, QFileInfo(result.path).fileName());
+}
+
+int CommandRunner::rename()
+{
+    const int target = targetFromOperand();
+    if (target < 0)
+        return BadUsage;
+    const VersionListing listing = VersionListing::read(targets.at(target).file);
+    if (!readable(listing))
+        return Refused;
+    const int version = versionIn(listing, line.operands.at(1));
+    if (version < 0)
+        return BadUsage;
+    SafeFs::removeStaleTemporaries(listing.dir.absolutePath());
+    const QString linkPath = listing.linkPath();
+    ActionResult followed;
+    ActionResult result = VersionActions::rename(
+        listing.entries.at(version).path, line.operands.at(2), listing.isCurrent(version),
+        [&](const QString &newPath) {
+            followed = VersionActions::pointLink(linkPath, newPath);
+            return followed.ok;
+        });
+    if (!result.ok && !followed.ok)
+        result.message += QLatin1Char('\n') + followed.message;
+    if (result.warning.isEmpty())
+        result.warning = followed.warning;
+    return finish(result, QString());
+}
+
+int CommandRunner::previous()
+{
+    const int target = targetFromOperand();
+    if (target < 0)
+        return BadUsage;
+    const VersionListing listing = VersionListing::read(targets.at(target).file);
+    SafeFs::removeStaleTemporaries(listing.dir.absolutePath());
+    const ActionResult result = VersionActions::goBack(listing.linkPath());
+    return finish(result, result.ok ? QFileInfo(result.path).fileName() : QString());
+}
+
+int CommandRunner::history()
+{
+    QString link;
+    if (!line.operands.isEmpty()) {
+        const int target = targetFromOperand();
+        if (target < 0)
+            return BadUsage;
+        link = VersionListing::read(targets.at(target).file).linkPath();
+    }
+    bool ok = true;
+    QString error;
+    const QVector<History::Record> records = History::read(&ok, &error);
+    if (!ok) {
+        complain(QStringLiteral("quillfen: ")
+                 + tr("Could not read the history %1: %2").arg(History::filePath(), error)
+                 + QLatin1Char('\n'));
+        return Refused;
+    }
+    QString lines;
+    for (const History::Record &record : records) {
+        if (link.isEmpty() || record.link == link)
+            lines += History::format(record) + QLatin1Char('\n');
+    }
+    print(lines);
+    return Done;
+}

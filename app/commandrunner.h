@@ -1,0 +1,56 @@
+#ifndef COMMANDRUNNER_H
+#define COMMANDRUNNER_H
+
+#include "actionresult.h"
+#include "commandline.h"
+#include "targetspec.h"
+
+#include <QCoreApplication>
+
+class VersionListing;
+
+// Carries out a command of the command line on the configured targets, with
+// the same rules and guarantees as the window, and tells the result as a
+// script wants it: what was asked on standard output, every problem on
+// standard error, and the exit status.
+class CommandRunner
+{
+    Q_DECLARE_TR_FUNCTIONS(CommandRunner)
+
+public:
+    enum Status { Done = 0, Refused = 1, BadUsage = 2 };
+
+    explicit CommandRunner(const CommandLine &line);
+
+    // Needs an application object (for the translation) and the
+    // configuration read.
+    int run();
+
+private:
+    int listTargets();
+    int listVersions();
+    int set();
+    int toLink();
+    int rename();
+    int previous();
+    int history();
+
+    // The target named by the first operand, or -1 after saying why.
+    int targetFromOperand();
+    // The version of that name in the listing (never the target itself), or
+    // -1 after saying why.
+    int versionIn(const VersionListing &listing, const QString &name);
+    bool readable(const VersionListing &listing);
+    // Says what the action came to; its exit status.
+    int finish(const ActionResult &result, const QString &printed);
+    // What the target's link leads to, for the list of targets.
+    QString stateOf(const VersionListing &listing) const;
+
+    static void print(const QString &text);
+    static void complain(const QString &text);
+
+    CommandLine line;
+    QVector<TargetSpec> targets;
+};
+
+#endif // COMMANDRUNNER_H
