@@ -30,7 +30,8 @@ for file in ./usr/bin/quillfen ./usr/share/applications/org.quillfen.Quillfen.de
             ./usr/share/icons/hicolor/scalable/apps/quillfen.svg \
             ./usr/share/metainfo/org.quillfen.Quillfen.metainfo.xml \
             ./usr/share/man/man1/quillfen.1.gz ./usr/share/doc/quillfen/copyright \
-            ./usr/share/doc/quillfen/README.md ./usr/share/doc/quillfen/changelog.gz; do
+            ./usr/share/doc/quillfen/README.md ./usr/share/doc/quillfen/changelog.gz \
+            ./usr/share/bash-completion/completions/quillfen; do
     grep -qx -- "$file" <<<"$files" || fail "missing $file"
 done
 depends=$(dpkg-deb -f "$deb" Depends)

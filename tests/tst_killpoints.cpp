@@ -19,13 +19,19 @@ private slots:
     void withoutExchangeOrHardLinks_actionsStillWork();
 
 private:
-    // Runs the driver under strace with the given tampering; the exit code.
+    // Runs the action's program under strace with the given tampering; the
+    // exit code.
     int runDriver(const QStringList &tamper, const QStringList &arguments);
     // A directory of two versions with app.exe a plain file (for "toLink")
-    // or a link to app-1.exe; the driver's arguments.
-    QStringList prepare(VersionDir &dir, const QString &action);
+    // or a link to app-1.exe; the program and its arguments that carry out
+    // the action through the window's rows or the command line.
+    QStringList prepare(VersionDir &dir, const QString &action, const QString &face);
+    // Each row of a table once for the window's rows and once for the
+    // command line.
+    static void addFaces();
 
     QString strace;
+    QTemporaryDir work;
 };
 
 void TestKillPoints::initTestCase()
@@ -40,40 +46,50 @@ void TestKillPoints::initTestCase()
         QSKIP("strace cannot trace here");
 }
 
+void TestKillPoints::addFaces()
+{
+    QTest::addColumn<QString>("face");
+}
+
 void TestKillPoints::killedAction_nameAlwaysLeadsToAVersion_data()
 {
+    addFaces();
     QTest::addColumn<QString>("action");
     QTest::addColumn<QString>("syscall");
     QTest::addColumn<int>("when");
     // What app.exe may lead to once the action is cut short.
     QTest::addColumn<QStringList>("allowed");
 
-    const QStringList toLinkCalls {"link", "symlink", "renameat2", "unlink"};
-    for (const QString &call : toLinkCalls)
-        QTest::addRow("toLink, before %s", qPrintable(call))
-            << "toLink" << call << 1 << QStringList {"in use"};
-    // link the new name, the temporary link, the exchange, removing what came
-    // out, removing the old name
-    const QList<QPair<QString, int>> renameCalls {
-        {"link", 1}, {"symlink", 1}, {"renameat2", 1}, {"unlink", 1}, {"unlink", 2}};
-    for (const auto &call : renameCalls)
-        QTest::addRow("rename current, before %s #%d", qPrintable(call.first), call.second)
-            << "rename" << call.first << call.second << QStringList {"1"};
-    for (const QString &call :
-         {QStringLiteral("symlink"), QStringLiteral("renameat2"), QStringLiteral("unlink")})
-        QTest::addRow("pick, before %s", qPrintable(call))
-            << "pick" << call << 1 << QStringList {"1", "2"};
+    for (const char *face : {"window", "command line"}) {
+        const QStringList toLinkCalls {"link", "symlink", "renameat2", "unlink"};
+        for (const QString &call : toLinkCalls)
+            QTest::addRow("%s: toLink, before %s", face, qPrintable(call))
+                << face << "toLink" << call << 1 << QStringList {"in use"};
+        // link the new name, the temporary link, the exchange, removing what
+        // came out, removing the old name
+        const QList<QPair<QString, int>> renameCalls {
+            {"link", 1}, {"symlink", 1}, {"renameat2", 1}, {"unlink", 1}, {"unlink", 2}};
+        for (const auto &call : renameCalls)
+            QTest::addRow("%s: rename current, before %s #%d", face, qPrintable(call.first),
+                          call.second)
+                << face << "rename" << call.first << call.second << QStringList {"1"};
+        for (const QString &call :
+             {QStringLiteral("symlink"), QStringLiteral("renameat2"), QStringLiteral("unlink")})
+            QTest::addRow("%s: pick, before %s", face, qPrintable(call))
+                << face << "pick" << call << 1 << QStringList {"1", "2"};
+    }
 }
 
 void TestKillPoints::killedAction_nameAlwaysLeadsToAVersion()
 {
+    QFETCH(QString, face);
     QFETCH(QString, action);
     QFETCH(QString, syscall);
     QFETCH(int, when);
     QFETCH(QStringList, allowed);
 
     VersionDir dir;
-    const QStringList arguments = prepare(dir, action);
+    const QStringList arguments = prepare(dir, action, face);
     const int exitCode
         = runDriver({"-e", "trace=" + syscall, "-e",
                      QStringLiteral("inject=%1:signal=KILL:when=%2").arg(syscall).arg(when)},
@@ -96,19 +112,31 @@ void TestKillPoints::killedAction_nameAlwaysLeadsToAVersion()
         QVERIFY2(contents.contains(content), content.constData());
 }
 
-QStringList TestKillPoints::prepare(VersionDir &dir, const QString &action)
+QStringList TestKillPoints::prepare(VersionDir &dir, const QString &action, const QString &face)
 {
     dir.add(QStringLiteral("app-1.exe"), "1");
     dir.add(QStringLiteral("app-2.exe"), "2");
-    QStringList arguments {dir.path(), action};
-    if (action == QLatin1String("toLink")) {
+    const QStringList operands = action == QLatin1String("toLink") ? QStringList()
+        : action == QLatin1String("pick")                          ? QStringList {"app-2.exe"}
+                                          : QStringList {"app-1.exe", "app-1b.exe"};
+    if (action == QLatin1String("toLink"))
         dir.add(QStringLiteral("app.exe"), "in use");
-    } else {
+    else
         dir.link(QStringLiteral("app-1.exe"), QStringLiteral("app.exe"));
-        arguments << (action == QLatin1String("pick") ? QStringList {"app-2.exe"}
-                                                      : QStringList {"app-1.exe", "app-1b.exe"});
-    }
-    return arguments;
+    if (face == QLatin1String("window"))
+        return QStringList {qEnvironmentVariable("QUILLFEN_KILLDRIVER"), dir.path(), action}
+        + operands;
+    const QString configPath = work.filePath(QStringLiteral("config.cfg"));
+    QFile config(configPath);
+    if (!config.open(QIODevice::WriteOnly)
+        || config.write("Target app.exe \"" + dir.path().toUtf8() + "\"\n") <= 0)
+        qFatal("cannot write %s", qPrintable(configPath));
+    const QString command = action == QLatin1String("toLink") ? QStringLiteral("--to-link")
+        : action == QLatin1String("pick")                     ? QStringLiteral("--set")
+                                                              : QStringLiteral("--rename");
+    return QStringList {qEnvironmentVariable("QUILLFEN_BINARY"), QStringLiteral("-c"), configPath,
+                        command, QStringLiteral("app.exe")}
+    + operands;
 }
 
 int TestKillPoints::runDriver(const QStringList &tamper, const QStringList &arguments)
@@ -122,8 +150,7 @@ int TestKillPoints::runDriver(const QStringList &tamper, const QStringList &argu
                            + QStringLiteral(":detect_leaks=0"));
     driver.setProcessEnvironment(environment);
     driver.start(strace,
-                 QStringList {"-f", "-o", "/dev/null"} + tamper
-                     + QStringList {qEnvironmentVariable("QUILLFEN_KILLDRIVER")} + arguments);
+                 QStringList {"-f", "-o", "/dev/null"} + tamper + arguments);
     if (!driver.waitForFinished(60000))
         return -1;
     return driver.exitCode();
@@ -131,30 +158,48 @@ int TestKillPoints::runDriver(const QStringList &tamper, const QStringList &argu
 
 void TestKillPoints::withoutExchangeOrHardLinks_actionsStillWork_data()
 {
+    addFaces();
     QTest::addColumn<QString>("action");
     QTest::addColumn<QString>("tamper");
     QTest::addColumn<QString>("linkedTo");
+    QTest::addColumn<bool>("refused");
     // What a file system without the exchange (EINVAL) or without hard links
     // (EPERM, as FAT) answers.
     const QString noExchange = QStringLiteral("inject=renameat2:error=EINVAL");
     const QString noHardLinks = QStringLiteral("inject=link:error=EPERM");
     const QString dated = QStringLiteral("app-%1-1.exe")
                               .arg(QDate::currentDate().toString(QStringLiteral("yyyyMMdd")));
-    QTest::newRow("pick, no exchange") << "pick" << noExchange << "app-2.exe";
-    QTest::newRow("toLink, no exchange") << "toLink" << noExchange << dated;
-    QTest::newRow("toLink, no hard links") << "toLink" << noHardLinks << dated;
-    QTest::newRow("rename current, no exchange") << "rename" << noExchange << "app-1b.exe";
-    QTest::newRow("rename current, no hard links") << "rename" << noHardLinks << "app-1b.exe";
+    for (const char *face : {"window", "command line"}) {
+        QTest::addRow("%s: pick, no exchange", face)
+            << face << "pick" << noExchange << "app-2.exe" << false;
+        QTest::addRow("%s: toLink, no exchange", face)
+            << face << "toLink" << noExchange << dated << false;
+        QTest::addRow("%s: toLink, no hard links", face)
+            << face << "toLink" << noHardLinks << dated << false;
+        QTest::addRow("%s: rename current, no exchange", face)
+            << face << "rename" << noExchange << "app-1b.exe" << false;
+        QTest::addRow("%s: rename current, no hard links", face)
+            << face << "rename" << noHardLinks << "app-1b.exe" << false;
+        // The new name is made, but the link cannot follow it: the old name
+        // stays, so the link does not dangle.
+        QTest::addRow("%s: rename current, link cannot follow", face)
+            << face << "rename" << QStringLiteral("inject=symlink:error=ENOSPC") << "app-1.exe"
+            << true;
+    }
 }
 
 void TestKillPoints::withoutExchangeOrHardLinks_actionsStillWork()
 {
+    QFETCH(QString, face);
     QFETCH(QString, action);
     QFETCH(QString, tamper);
     QFETCH(QString, linkedTo);
+    QFETCH(bool, refused);
     VersionDir dir;
-    const QStringList arguments = prepare(dir, action);
-    QCOMPARE(runDriver({"-e", tamper}, arguments), 0);
+    const QStringList arguments = prepare(dir, action, face);
+    // The window says so in its status bar; the command line in its status.
+    QCOMPARE(runDriver({"-e", tamper}, arguments),
+             refused && face == QLatin1String("command line") ? 1 : 0);
     QCOMPARE(dir.linkTarget(QStringLiteral("app.exe")), linkedTo);
     QStringList expected {"app-1.exe", "app-2.exe", "app.exe"};
     if (action == QLatin1String("toLink"))

@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <fcntl.h>
+#include <unistd.h>
 
 // The file system helper against another program working in the same
 // directory, and the temporary links a killed process leaves behind.
@@ -20,6 +21,8 @@ private slots:
     void pointLinkTo_fileSwappedInMeanwhile_isNeverLost();
     void removeStaleTemporaries_onlyOldLinksOfOurs_data();
     void removeStaleTemporaries_onlyOldLinksOfOurs();
+    void links_besideByBareName_survivesAMove_data();
+    void links_besideByBareName_survivesAMove();
 };
 
 void TestSafeFs::pointLinkTo_fileSwappedInMeanwhile_isNeverLost()
@@ -102,6 +105,45 @@ void TestSafeFs::removeStaleTemporaries_onlyOldLinksOfOurs()
     QCOMPARE(SafeFs::removeStaleTemporaries(dir.path()), removed ? 1 : 0);
     QCOMPARE(SafeFs::exists(dir.path(name)), !removed);
     QCOMPARE(dir.read(QStringLiteral("app-1.exe")), QByteArray("1"));
+}
+
+void TestSafeFs::links_besideByBareName_survivesAMove_data()
+{
+    QTest::addColumn<QString>("target"); // relative to the directory of versions
+    QTest::addColumn<bool>("replace"); // an existing link is re-pointed
+    QTest::addColumn<QString>("stored"); // "" for the absolute path of the target
+    QTest::newRow("beside, new link") << "app-2.exe" << false << "app-2.exe";
+    QTest::newRow("beside, re-pointed") << "app-2.exe" << true << "app-2.exe";
+    QTest::newRow("in a subdirectory") << "old/app-2.exe" << true << "";
+}
+
+void TestSafeFs::links_besideByBareName_survivesAMove()
+{
+    QFETCH(QString, target);
+    QFETCH(bool, replace);
+    QFETCH(QString, stored);
+    QTemporaryDir outer;
+    const QString versions = outer.filePath(QStringLiteral("versions"));
+    QVERIFY(QDir().mkpath(versions + QStringLiteral("/old")));
+    for (const QString &name : {QStringLiteral("app-1.exe"), target}) {
+        QFile file(versions + QLatin1Char('/') + name);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(name.toUtf8()) > 0);
+    }
+    const QString link = versions + QStringLiteral("/app.exe");
+    if (replace)
+        QVERIFY(QFile::link(versions + QStringLiteral("/app-1.exe"), link));
+    QVERIFY(SafeFs::pointLinkTo(versions + QLatin1Char('/') + target, link));
+    QFileInfo info(link);
+    QCOMPARE(QFile::decodeName(QFile::encodeName(info.symLinkTarget())),
+             versions + QLatin1Char('/') + target);
+    QByteArray text(4096, '\0');
+    text.truncate(int(::readlink(QFile::encodeName(link).constData(), text.data(), 4096)));
+    QCOMPARE(QString::fromUtf8(text),
+             stored.isEmpty() ? versions + QLatin1Char('/') + target : stored);
+    // Moved elsewhere, a bare name still leads to its version.
+    QVERIFY(QDir().rename(versions, outer.filePath(QStringLiteral("moved"))));
+    QFile moved(outer.filePath(QStringLiteral("moved/app.exe")));
+    QCOMPARE(moved.open(QIODevice::ReadOnly), !stored.isEmpty());
 }
 
 QTEST_MAIN(TestSafeFs)

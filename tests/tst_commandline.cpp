@@ -1,0 +1,339 @@
+#include "body.h"
+#include "configstore.h"
+#include "rowdriver.h"
+#include "versiondir.h"
+
+#include <QtTest>
+
+// The real binary as a script runs it: no display, a configuration in the
+// working directory, the exit status, what it prints and the disk afterwards.
+class TestCommandLine : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void command_data();
+    void command();
+    void windowAndCommandLine_shareOneHistory();
+
+private:
+    struct Run
+    {
+        int exitCode = -1;
+        QString out;
+        QString err;
+    };
+    Run quillfen(const QStringList &arguments);
+    QString substituted(QString text, bool forPattern) const;
+    // app.exe's link target's file name, "<plain>" or "<none>".
+    QString linkedTo() const;
+    QString dated() const;
+
+    QScopedPointer<VersionDir> dir;
+    QScopedPointer<QTemporaryDir> work;
+    QString immutable;
+};
+
+void TestCommandLine::initTestCase()
+{
+    if (qEnvironmentVariableIsEmpty("QUILLFEN_BINARY"))
+        QSKIP("QUILLFEN_BINARY is not set; run through ctest");
+    VersionDir probe;
+    if (!probe.hasBirthTimes())
+        QSKIP("this file system keeps no birth times, so no newest-first order can be checked");
+}
+
+void TestCommandLine::init()
+{
+    dir.reset(new VersionDir);
+    work.reset(new QTemporaryDir);
+    for (const char *version : {"1", "2", "3"})
+        dir->add(QStringLiteral("app-%1.exe").arg(QLatin1String(version)), version);
+    QDir(dir->path()).mkdir(QStringLiteral("sub"));
+    QFile cfg(work->filePath(QStringLiteral("config.cfg")));
+    QVERIFY(cfg.open(QIODevice::WriteOnly));
+    cfg.write(substituted(QStringLiteral("Target app.exe \"DIR\"\nTarget other.exe \"DIR\"\n"
+                                         "Target dup.exe \"DIR\"\nTarget dup.exe \"DIR/sub\"\n"),
+                          false)
+                  .toUtf8());
+    qputenv("XDG_STATE_HOME", work->filePath(QStringLiteral("state")).toUtf8());
+}
+
+void TestCommandLine::cleanup()
+{
+    if (!immutable.isEmpty())
+        QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), immutable});
+    immutable.clear();
+}
+
+QString TestCommandLine::substituted(QString text, bool forPattern) const
+{
+    text.replace(QLatin1String("DATED"), dated());
+    return text.replace(QLatin1String("DIR"),
+                        forPattern ? QRegularExpression::escape(dir->path()) : dir->path());
+}
+
+QString TestCommandLine::dated() const
+{
+    return QStringLiteral("app-%1-1.exe")
+        .arg(QDate::currentDate().toString(QStringLiteral("yyyyMMdd")));
+}
+
+QString TestCommandLine::linkedTo() const
+{
+    const QString app = dir->path(QStringLiteral("app.exe"));
+    if (QFileInfo(app).isSymLink())
+        return dir->linkTarget(QStringLiteral("app.exe"));
+    return QFileInfo::exists(app) ? QStringLiteral("<plain>") : QStringLiteral("<none>");
+}
+
+TestCommandLine::Run TestCommandLine::quillfen(const QStringList &arguments)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QLatin1String(name));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), work->filePath(QStringLiteral("xdg")));
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(work->path());
+    process.start(qEnvironmentVariable("QUILLFEN_BINARY"), arguments);
+    Run run;
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
+        return run;
+    run.exitCode = process.exitCode();
+    run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    run.err = QString::fromLocal8Bit(process.readAllStandardError());
+    return run;
+}
+
+void TestCommandLine::command_data()
+{
+    QTest::addColumn<QString>("setup"); // app.exe: "link" to app-1.exe, "plain" or "none"
+    // Run first, each to succeed: a command line, "rm NAME", "chattr +i" or
+    // "block history" (a file where the history's folder belongs).
+    QTest::addColumn<QStringList>("earlier");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("out"); // a pattern for all of standard output
+    QTest::addColumn<QString>("err"); // a pattern found in standard error
+    QTest::addColumn<QString>("linkedTo");
+
+    const QString versions = QStringLiteral("  app-3.exe\n  app-2.exe\n\\* app-1.exe\n");
+    const QStringList none;
+    const auto row = [](const char *name) -> QTestData & { return QTest::newRow(name); };
+    row("list targets") << "link" << none << QStringList {"-e", "--list"} << 0
+                        << "1\tDIR:app.exe\tapp-1.exe\n2\tDIR:other.exe\t\\(missing\\)\n"
+                           "3\tDIR:dup.exe\t\\(missing\\)\n4\tDIR/sub:dup.exe\t\\(missing\\)\n"
+                        << "" << "app-1.exe";
+    row("list targets, plain") << "plain" << none << QStringList {"-e", "--list"} << 0
+                               << "1\tDIR:app.exe\t\\(plain file\\)\n.*" << "" << "<plain>";
+    row("list targets, missing link not made") << "none" << none << QStringList {"-e", "--list"}
+                                               << 0 << "1\tDIR:app.exe\t\\(missing\\)\n.*" << ""
+                                               << "<none>";
+    row("list versions") << "link" << none << QStringList {"--list", "app.exe"} << 0 << versions
+                         << "" << "app-1.exe";
+    row("list versions by number") << "link" << none << QStringList {"--list", "1"} << 0
+                                   << versions << "" << "app-1.exe";
+    row("list versions by DIR:NAME") << "link" << none << QStringList {"--list", "DIR:app.exe"}
+                                     << 0 << versions << "" << "app-1.exe";
+    row("list versions, plain target left out")
+        << "plain" << none << QStringList {"--list", "app.exe"} << 0
+        << "  app-3.exe\n  app-2.exe\n  app-1.exe\n" << "" << "<plain>";
+    row("list, name of two targets") << "link" << none << QStringList {"-e", "--list", "dup.exe"}
+                                     << 2 << ""
+                                     << "dup.exe names more than one target: DIR:dup.exe, "
+                                        "DIR/sub:dup.exe"
+                                     << "app-1.exe";
+    row("list, unknown target") << "link" << none << QStringList {"-e", "--list", "nope.exe"} << 2
+                                << "" << "No target nope.exe is configured" << "app-1.exe";
+    row("list, number out of range") << "link" << none << QStringList {"-e", "--list", "9"} << 2
+                                     << "" << "No target 9" << "app-1.exe";
+    row("set") << "link" << none << QStringList {"-e", "--set", "app.exe", "app-2.exe"} << 0 << ""
+               << "" << "app-2.exe";
+    row("set, plain target set aside first")
+        << "plain" << none << QStringList {"-e", "--set", "1", "app-2.exe"} << 0 << "" << ""
+        << "app-2.exe";
+    row("set, missing link made") << "none" << none
+                                  << QStringList {"-e", "--set", "app.exe", "app-2.exe"} << 0 << ""
+                                  << "" << "app-2.exe";
+    row("set, unknown version") << "link" << none
+                                << QStringList {"-e", "--set", "app.exe", "nope.exe"} << 2 << ""
+                                << "nope.exe is not a version of app.exe" << "app-1.exe";
+    row("set, the target itself") << "link" << none
+                                  << QStringList {"-e", "--set", "app.exe", "app.exe"} << 2 << ""
+                                  << "app.exe is not a version" << "app-1.exe";
+    row("set, missing argument") << "link" << none << QStringList {"-e", "--set", "app.exe"} << 2
+                                 << "" << "--set: an argument is missing\nUsage:" << "app-1.exe";
+    row("set, refused by the disk")
+        << "link" << QStringList {"chattr +i"}
+        << QStringList {"-e", "--set", "app.exe", "app-2.exe"} << 1 << ""
+        << "Could not point app.exe to app-2.exe: Operation not permitted" << "app-1.exe";
+    row("set, the history cannot be written")
+        << "link" << QStringList {"block history"}
+        << QStringList {"-e", "--set", "app.exe", "app-2.exe"} << 0 << ""
+        << "The change was made, but the history .* could not be written" << "app-2.exe";
+    row("to-link") << "plain" << none << QStringList {"-e", "--to-link", "app.exe"} << 0
+                   << "DATED\n" << "" << "DATED";
+    row("to-link, a link already") << "link" << none << QStringList {"-e", "--to-link", "app.exe"}
+                                   << 1 << "" << "app.exe is a link already" << "app-1.exe";
+    row("rename current, the link follows")
+        << "link" << none << QStringList {"-e", "--rename", "app.exe", "app-1.exe", "app-1b.exe"}
+        << 0 << "" << "" << "app-1b.exe";
+    row("rename another") << "link" << none
+                          << QStringList {"-e", "--rename", "app.exe", "app-2.exe", "app-2b.exe"}
+                          << 0 << "" << "" << "app-1.exe";
+    row("rename to a taken name")
+        << "link" << none << QStringList {"-e", "--rename", "app.exe", "app-1.exe", "app-3.exe"}
+        << 1 << "" << "Could not rename app-1.exe to app-3.exe: the name is taken" << "app-1.exe";
+    row("rename out of the directory")
+        << "link" << none << QStringList {"-e", "--rename", "app.exe", "app-2.exe", "../x.exe"}
+        << 1 << "" << "cannot be empty" << "app-1.exe";
+    row("previous, nothing recorded") << "link" << none
+                                      << QStringList {"-e", "--previous", "app.exe"} << 1 << ""
+                                      << "nothing to go back to" << "app-1.exe";
+    row("previous after a set") << "link" << QStringList {"--set app.exe app-2.exe"}
+                                << QStringList {"-e", "--previous", "app.exe"} << 0
+                                << "app-1.exe\n" << "" << "app-1.exe";
+    row("previous twice returns") << "link"
+                                  << QStringList {"--set app.exe app-2.exe", "--previous app.exe"}
+                                  << QStringList {"-e", "--previous", "app.exe"} << 0
+                                  << "app-2.exe\n" << "" << "app-2.exe";
+    row("previous, that version gone") << "link"
+                                       << QStringList {"--set app.exe app-2.exe", "rm app-1.exe"}
+                                       << QStringList {"-e", "--previous", "app.exe"} << 1 << ""
+                                       << "app-1.exe, the version before the latest change of "
+                                          "app.exe, is gone"
+                                       << "app-2.exe";
+    row("previous after to-link, nothing before") << "plain" << QStringList {"--to-link app.exe"}
+                                                  << QStringList {"-e", "--previous", "app.exe"}
+                                                  << 1 << "" << "nothing to go back to"
+                                                  << "DATED";
+    row("history") << "link"
+                   << QStringList {"--set app.exe app-2.exe", "--rename 1 app-2.exe app-2b.exe"}
+                   << QStringList {"--history", "app.exe"} << 0
+                   << "\\S+Z\tDIR/app.exe\tDIR/app-1.exe\tDIR/app-2.exe\n"
+                      "\\S+Z\tDIR/app.exe\tDIR/app-2.exe\tDIR/app-2b.exe\n"
+                   << "" << "app-2b.exe";
+    row("history of another target") << "link" << QStringList {"--set app.exe app-2.exe"}
+                                      << QStringList {"--history", "other.exe"} << 0 << "" << ""
+                                      << "app-2.exe";
+    row("unknown option with two dashes") << "link" << none << QStringList {"-e", "--bogus"} << 2
+                                          << "" << "unknown option --bogus\nUsage:"
+                                          << "app-1.exe";
+    row("two commands") << "link" << none << QStringList {"-e", "--list", "--history"} << 2 << ""
+                        << "only one command" << "app-1.exe";
+    row("unknown single-dash option ignored")
+        << "link" << none << QStringList {"-x", "--list", "app.exe"} << 0 << versions << ""
+        << "app-1.exe";
+    row("Qt's options kept")
+        << "link" << none
+        << QStringList {"-platform", "offscreen", "--style", "Fusion", "-session", "s1", "--list",
+                        "app.exe"}
+        << 0 << versions << "" << "app-1.exe";
+    row("no command and no display") << "link" << none << QStringList {"-e"} << 1 << ""
+                                     << "needs a display.*--list" << "app-1.exe";
+    row("help") << "link" << none << QStringList {"-e", "--help", "--bogus"} << 0
+                << "Usage:.*--list.*--set.*--to-link.*--rename.*--previous.*--history.*"
+                   "-config FILE.*"
+                << "" << "app-1.exe";
+    row("-h") << "link" << none << QStringList {"-e", "-h"} << 0 << "Usage:.*" << ""
+              << "app-1.exe";
+    row("version") << "link" << none << QStringList {"--version"} << 0
+                   << "quillfen " QUILLFEN_VERSION "\n" << "" << "app-1.exe";
+    row("messages in Japanese without -e")
+        << "link" << none << QStringList {"--set", "app.exe", "nope.exe"} << 2 << ""
+        << "nope.exe は app.exe のバージョンではありません" << "app-1.exe";
+    row("-c names the configuration") << "link" << none
+                                      << QStringList {"-e", "-c", "missing.cfg", "--list"} << 0
+                                      << "" << "Can't open config file" << "app-1.exe";
+}
+
+void TestCommandLine::command()
+{
+    QFETCH(QString, setup);
+    QFETCH(QStringList, earlier);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    QFETCH(QString, linkedTo);
+
+    if (setup == QLatin1String("link"))
+        dir->link(QStringLiteral("app-1.exe"), QStringLiteral("app.exe"));
+    else if (setup == QLatin1String("plain"))
+        dir->add(QStringLiteral("app.exe"), "in use");
+    for (const QString &step : earlier) {
+        const QStringList words = step.split(QLatin1Char(' '));
+        if (words.first() == QLatin1String("rm")) {
+            QVERIFY(QFile::remove(dir->path(words.at(1))));
+        } else if (step == QLatin1String("block history")) {
+            QVERIFY(QDir(work->path()).mkpath(QStringLiteral("state")));
+            QFile blocker(work->filePath(QStringLiteral("state/quillfen")));
+            QVERIFY(blocker.open(QIODevice::WriteOnly));
+        } else if (words.first() == QLatin1String("chattr")) {
+            if (QProcess::execute(QStringLiteral("chattr"), {words.at(1), dir->path()}) != 0)
+                QSKIP("chattr +i is not supported here");
+            immutable = dir->path();
+        } else {
+            const Run run = quillfen(words);
+            QVERIFY2(run.exitCode == 0, qPrintable(step + QLatin1String(": ") + run.err));
+        }
+    }
+    QStringList contents;
+    for (const QString &name : dir->entries())
+        contents << QString::fromUtf8(dir->read(name));
+
+    QStringList args;
+    for (const QString &argument : qAsConst(arguments))
+        args << substituted(argument, false);
+    const Run run = quillfen(args);
+    QVERIFY2(run.exitCode == exitCode, qPrintable(run.err));
+    const QRegularExpression printed(QRegularExpression::anchoredPattern(substituted(out, true)),
+                                     QRegularExpression::DotMatchesEverythingOption);
+    QVERIFY2(printed.match(run.out).hasMatch(), qPrintable(run.out));
+    const QRegularExpression said(substituted(err, true),
+                                  QRegularExpression::DotMatchesEverythingOption);
+    QVERIFY2(said.match(run.err).hasMatch(), qPrintable(run.err));
+    if (err.isEmpty())
+        QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
+    QCOMPARE(this->linkedTo(), substituted(linkedTo, false));
+    // No content is lost, whatever was asked.
+    QStringList after;
+    for (const QString &name : dir->entries())
+        after << QString::fromUtf8(dir->read(name));
+    for (const QString &content : qAsConst(contents))
+        QVERIFY2(after.contains(content), qPrintable(content));
+}
+
+// A pick in the window and a step back from the command line, and back
+// again from the window: one history.
+void TestCommandLine::windowAndCommandLine_shareOneHistory()
+{
+    dir->link(QStringLiteral("app-1.exe"), QStringLiteral("app.exe"));
+    config = ConfigStore();
+    config.readFile(work->filePath(QStringLiteral("config.cfg")));
+    Body body;
+    body.show();
+    auto *previous = body.findChild<QAction *>(QStringLiteral("actionPrevious"));
+    QVERIFY(!previous->isEnabled());
+    RowDriver::clickSelect(RowDriver::rowNamed(&body, QStringLiteral("app-3.exe")));
+    RowDriver::settle();
+    QCOMPARE(linkedTo(), QStringLiteral("app-3.exe"));
+    QVERIFY(previous->isEnabled());
+
+    const Run run = quillfen({QStringLiteral("--previous"), QStringLiteral("app.exe")});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(linkedTo(), QStringLiteral("app-1.exe"));
+    previous->trigger();
+    RowDriver::settle();
+    QCOMPARE(linkedTo(), QStringLiteral("app-3.exe"));
+    QVERIFY(RowDriver::select(RowDriver::rowNamed(&body, QStringLiteral("app-3.exe")))->isChecked());
+    QCOMPARE(quillfen({QStringLiteral("--history")}).out.count(QLatin1Char('\n')), 3);
+    config = ConfigStore();
+}
+
+QTEST_MAIN(TestCommandLine)
+#include "tst_commandline.moc"
