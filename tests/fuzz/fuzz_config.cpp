@@ -1,6 +1,7 @@
-// libFuzzer target over the configuration reader and the text tokens. The
-// first byte chooses what the rest is: a configuration file, or command-line
-// arguments separated by NUL bytes.
+// libFuzzer target over the configuration reader, the text tokens and the
+// command line reader. The first byte chooses what the rest is: a
+// configuration file, or command-line arguments separated by NUL bytes.
+#include "commandline.h"
 #include "configstore.h"
 #include "texttokens.h"
 
@@ -59,6 +60,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         store.option(QStringLiteral("-c"), QStringLiteral("config.cfg"));
         if (store.keys.size() != store.keyValues.size())
             __builtin_trap();
+        // The command line reader takes any words without a display.
+        QStringList words;
+        for (const QByteArray &argument : arguments)
+            words << QString::fromLocal8Bit(argument);
+        const CommandLine line(words);
+        if (line.problem == CommandLine::NoProblem && line.command == CommandLine::Window
+            && !line.operands.isEmpty())
+            __builtin_trap();
+        line.problemText();
+        line.displayAvailable(QProcessEnvironment());
     }
     return 0;
 }
