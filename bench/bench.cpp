@@ -133,6 +133,9 @@ int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM",
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    // The picks' history stays out of the user's own.
+    QTemporaryDir state;
+    qputenv("XDG_STATE_HOME", state.path().toUtf8());
     QApplication::setStyle(QStringLiteral("Fusion"));
     QApplication app(argc, argv);
     QList<int> sizes;
