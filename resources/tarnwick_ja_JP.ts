@@ -27,6 +27,18 @@
             <source>No versions of %1 found in %2.</source>
             <translation>%2 に %1 のバージョンが見つかりません。</translation>
         </message>
+        <message>
+            <source>&amp;Version</source>
+            <translation>バージョン(&amp;V)</translation>
+        </message>
+        <message>
+            <source>&amp;Back to Previous Version</source>
+            <translation>前のバージョンに戻す(&amp;B)</translation>
+        </message>
+        <message>
+            <source>Point the link back to the version it pointed to before its latest change</source>
+            <translation>リンクを最後の変更の前に指していたバージョンに戻します</translation>
+        </message>
     </context>
     <context>
         <name>CommandLine</name>
