@@ -87,8 +87,10 @@ void ConfigStore::readFile(const QString &fileName)
     // also keeps the bytes of a UTF-16 file intact.
     QString text = decode(bytes);
     QTextStream stream(&text, QIODevice::ReadOnly);
+    int lineNumber = 0;
     while (!stream.atEnd()) {
         QString line = stripComment(stream.readLine());
+        ++lineNumber;
         if (isBlank(line))
             continue;
         QString key;
@@ -96,6 +98,7 @@ void ConfigStore::readFile(const QString &fileName)
         const QString rest = takeToken(line, &key);
         takeToken(rest, &value);
         add(key, value, rest);
+        allLines.last() = lineNumber;
     }
 }
 
@@ -116,6 +119,7 @@ void ConfigStore::add(const QString &key, const QString &value, const QString &r
     allUpperKeys.append(upperKey);
     allValues.append(value);
     allRests.append(rest);
+    allLines.append(0);
 }
 
 bool ConfigStore::hasOption(const QString &key) const

@@ -51,6 +51,9 @@ public:
     QStringList allUpperKeys;
     QStringList allValues;
     QStringList allRests;
+    // The line of the configuration file each entry came from, index-aligned
+    // with the "all" lists; 0 for an entry that came from elsewhere.
+    QList<int> allLines;
 };
 
 // The command line and the configuration file of the running program.

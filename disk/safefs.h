@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 // The one place where links are made and replaced and version files renamed.
 // None of these ever removes or overwrites anything but a symbolic link of
@@ -16,6 +17,27 @@
 class SafeFs
 {
 public:
+    // What stands at a path, as one entry of a directory.
+    class EntryStat
+    {
+    public:
+        bool exists = false;
+        bool isLink = false;
+        bool isFile = false; // a regular file, or a link to one
+        QByteArray identity; // tells one file from another (see fileIdentity)
+        // When the file was born, a link's target for a link, as Qt tells
+        // it; unknown where the file system keeps no birth times.
+        bool birthKnown = false;
+        qint64 birthMsecs = 0;
+    };
+
+    // The names in a directory, hidden ones (".name") left out, in no
+    // particular order; empty when it cannot be read.
+    static QStringList entryNames(const QString &dirPath);
+    // One or two system calls, where QFileInfo makes several and builds a
+    // date for the birth time.
+    static EntryStat statEntry(const QString &path);
+
     // Anything at all stands at path, a dangling link included.
     static bool exists(const QString &path);
     // A symbolic link (or a shortcut on Windows) stands at path.
@@ -25,6 +47,9 @@ public:
     // Both names lead to the same file (same device and inode), without
     // following a link at either name.
     static bool sameFile(const QString &a, const QString &b);
+    // What tells one file from another at path, without following a link
+    // (device and inode); empty where nothing stands there.
+    static QByteArray fileIdentity(const QString &path);
     // The link at linkPath names its target in bytes that decode and encode
     // back unchanged, so that a target compared as text is exactly the file
     // on disk.

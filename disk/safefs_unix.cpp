@@ -6,9 +6,11 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <dirent.h>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 void SafeFs::setError(int error)
@@ -101,6 +103,67 @@ bool SafeFs::isRegularFile(const QString &path)
 bool SafeFs::sameFile(const QString &a, const QString &b)
 {
     return sameFileAt(QFile::encodeName(a), QFile::encodeName(b));
+}
+
+static QByteArray identityOf(qulonglong device, qulonglong inode)
+{
+    return QByteArray::number(device) + ':' + QByteArray::number(inode);
+}
+
+QByteArray SafeFs::fileIdentity(const QString &path)
+{
+    struct stat st;
+    if (!lstatPath(path, &st))
+        return QByteArray();
+    return identityOf(st.st_dev, st.st_ino);
+}
+
+QStringList SafeFs::entryNames(const QString &dirPath)
+{
+    QStringList names;
+    DIR *dir = ::opendir(QFile::encodeName(dirPath).constData());
+    if (!dir)
+        return names;
+    while (const struct dirent *entry = ::readdir(dir)) {
+        if (entry->d_name[0] != '.')
+            names << QFile::decodeName(QByteArray(entry->d_name));
+    }
+    ::closedir(dir);
+    return names;
+}
+
+SafeFs::EntryStat SafeFs::statEntry(const QString &path)
+{
+    EntryStat result;
+    const QByteArray name = QFile::encodeName(path);
+#ifdef Q_OS_LINUX
+    struct statx sx;
+    const unsigned wanted = STATX_TYPE | STATX_INO | STATX_BTIME;
+    if (::statx(AT_FDCWD, name.constData(), AT_SYMLINK_NOFOLLOW, wanted, &sx) != 0)
+        return result;
+    result.exists = true;
+    result.identity = identityOf(makedev(sx.stx_dev_major, sx.stx_dev_minor), sx.stx_ino);
+    result.isLink = S_ISLNK(sx.stx_mode);
+    // A link is a file, and is born, as what it points to.
+    if (result.isLink && ::statx(AT_FDCWD, name.constData(), 0, wanted, &sx) != 0)
+        return result;
+    result.isFile = S_ISREG(sx.stx_mode);
+    if (sx.stx_mask & STATX_BTIME) {
+        result.birthKnown = true;
+        result.birthMsecs = qint64(sx.stx_btime.tv_sec) * 1000 + sx.stx_btime.tv_nsec / 1000000;
+    }
+#else
+    struct stat st;
+    if (::lstat(name.constData(), &st) != 0)
+        return result;
+    result.exists = true;
+    result.identity = identityOf(st.st_dev, st.st_ino);
+    result.isLink = S_ISLNK(st.st_mode);
+    if (result.isLink && ::stat(name.constData(), &st) != 0)
+        return result;
+    result.isFile = S_ISREG(st.st_mode);
+#endif
+    return result;
 }
 
 bool SafeFs::linkTargetIsExact(const QString &linkPath)

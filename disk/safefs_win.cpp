@@ -3,6 +3,8 @@
 // what stands at a name before it touches it.
 #include "safefs.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -26,6 +28,36 @@ bool SafeFs::isRegularFile(const QString &path)
 bool SafeFs::sameFile(const QString &a, const QString &b)
 {
     return QFileInfo(a) == QFileInfo(b);
+}
+
+QByteArray SafeFs::fileIdentity(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!exists(path))
+        return QByteArray();
+    return QByteArray::number(info.birthTime().toMSecsSinceEpoch()) + ':'
+        + QByteArray::number(info.size());
+}
+
+QStringList SafeFs::entryNames(const QString &dirPath)
+{
+    return QDir(dirPath).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+}
+
+SafeFs::EntryStat SafeFs::statEntry(const QString &path)
+{
+    EntryStat result;
+    const QFileInfo info(path);
+    result.exists = exists(path);
+    if (!result.exists)
+        return result;
+    result.isLink = info.isSymLink();
+    result.isFile = info.isFile();
+    result.identity = fileIdentity(path);
+    const QDateTime born = info.birthTime();
+    result.birthKnown = born.isValid();
+    result.birthMsecs = result.birthKnown ? born.toMSecsSinceEpoch() : 0;
+    return result;
 }
 
 bool SafeFs::linkTargetIsExact(const QString &linkPath)

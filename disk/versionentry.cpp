@@ -1,25 +1,32 @@
 #include "versionentry.h"
 #include "safefs.h"
 
-#include <QDateTime>
 #include <QFileInfo>
 
 VersionEntry VersionEntry::read(const QDir &dir, const QString &name)
 {
     VersionEntry entry;
-    const QFileInfo info(dir, name);
     entry.name = name;
-    entry.path = info.absoluteFilePath();
-    entry.isFile = info.isFile();
-    entry.isLink = info.isSymLink();
+    const QString dirPath = dir.absolutePath();
+    entry.path = dirPath.endsWith(QLatin1Char('/')) ? dirPath + name
+                                                   : dirPath + QLatin1Char('/') + name;
+    const SafeFs::EntryStat stat = SafeFs::statEntry(entry.path);
+    entry.isFile = stat.isFile;
+    entry.isLink = stat.isLink;
+    entry.identity = stat.identity;
+    entry.birthKnown = stat.birthKnown;
+    entry.birthMsecs = stat.birthMsecs;
     if (entry.isLink) {
-        entry.linkTarget = QFileInfo(info.symLinkTarget()).absoluteFilePath();
+        entry.linkTarget = QFileInfo(QFileInfo(entry.path).symLinkTarget()).absoluteFilePath();
         entry.linkTargetIsExact = SafeFs::linkTargetIsExact(entry.path);
     }
-    // Taken once, as a number: a QDateTime per comparison would cost
-    // seconds over thousands of versions.
-    const QDateTime born = info.birthTime();
-    entry.birthKnown = born.isValid();
-    entry.birthMsecs = entry.birthKnown ? born.toMSecsSinceEpoch() : 0;
     return entry;
+}
+
+bool VersionEntry::sameAs(const VersionEntry &other) const
+{
+    return name == other.name && path == other.path && identity == other.identity
+        && isFile == other.isFile && isLink == other.isLink && linkTarget == other.linkTarget
+        && linkTargetIsExact == other.linkTargetIsExact && birthKnown == other.birthKnown
+        && birthMsecs == other.birthMsecs;
 }

@@ -1,6 +1,7 @@
 #ifndef VERSIONENTRY_H
 #define VERSIONENTRY_H
 
+#include <QByteArray>
 #include <QDir>
 #include <QString>
 
@@ -11,6 +12,10 @@ class VersionEntry
 public:
     static VersionEntry read(const QDir &dir, const QString &name);
 
+    // The same name, the same file, the same kind and the same link target:
+    // a row showing one shows the other.
+    bool sameAs(const VersionEntry &other) const;
+
     QString name;
     QString path; // absolute
     bool isFile = false; // a regular file, or a link to one
@@ -19,6 +24,7 @@ public:
     // The link's stored target decodes exactly, so comparing linkTarget as
     // text compares the file itself.
     bool linkTargetIsExact = false;
+    QByteArray identity; // SafeFs::fileIdentity
     bool birthKnown = false;
     qint64 birthMsecs = 0;
 };

@@ -1,6 +1,8 @@
 #include "versionlisting.h"
 #include "safefs.h"
 
+#include <algorithm>
+
 VersionListing::VersionListing(const QFileInfo &targetFile)
     : base(targetFile.completeBaseName())
     , suffix(targetFile.suffix())
@@ -11,7 +13,20 @@ VersionListing::VersionListing(const QFileInfo &targetFile)
 VersionListing VersionListing::read(const QFileInfo &targetFile)
 {
     VersionListing listing(targetFile);
-    const QStringList names = listing.dir.entryList(QStringList(patternFor(listing.base)));
+    // The names that begin with the base name in any letter case, sorted by
+    // name without regard to case, as a directory listing with the pattern
+    // would give them; read directly, since QDir looks at every entry of the
+    // directory several times.
+    QVector<QPair<QString, QString>> sorted;
+    for (const QString &name : SafeFs::entryNames(listing.dir.absolutePath())) {
+        if (name.startsWith(listing.base, Qt::CaseInsensitive))
+            sorted.append({name.toLower(), name});
+    }
+    std::sort(sorted.begin(), sorted.end());
+    QStringList names;
+    names.reserve(sorted.size());
+    for (const auto &name : qAsConst(sorted))
+        names.append(name.second);
     listing.entries.reserve(names.size());
     for (const QString &name : names) {
         VersionEntry entry = VersionEntry::read(listing.dir, name);
@@ -23,19 +38,6 @@ VersionListing VersionListing::read(const QFileInfo &targetFile)
     return listing;
 }
 
-QString VersionListing::patternFor(const QString &base)
-{
-    QString escaped;
-    for (const QChar c : base) {
-        if (c == QLatin1Char('[') || c == QLatin1Char(']') || c == QLatin1Char('*')
-            || c == QLatin1Char('?'))
-            escaped += QLatin1Char('[') + c + QLatin1Char(']');
-        else
-            escaped += c;
-    }
-    return escaped + QLatin1Char('*');
-}
-
 QVector<int> VersionListing::arrange()
 {
     const int count = entries.size();
@@ -45,7 +47,7 @@ QVector<int> VersionListing::arrange()
         times[i] = entries.at(i).birthMsecs;
         known[i] = entries.at(i).birthKnown;
     }
-    const QVector<int> order = newestFirstOrder(times, known);
+    QVector<int> order = newestFirstOrder(times, known);
     const QVector<VersionEntry> unsorted = entries;
     for (int i = 0; i < count; ++i)
         entries[i] = unsorted.at(order.at(i));
@@ -58,6 +60,13 @@ QVector<int> VersionListing::arrange()
             targetIndex = i;
             break;
         }
+    }
+    // The target stands first; the versions keep their order among
+    // themselves, so that re-pointing the link moves no version.
+    if (targetIndex > 0) {
+        entries.prepend(entries.takeAt(targetIndex));
+        order.prepend(order.takeAt(targetIndex));
+        targetIndex = 0;
     }
     return order;
 }

@@ -20,8 +20,9 @@ public:
     // Reads the target's directory as it is now. Changes nothing on disk.
     static VersionListing read(const QFileInfo &targetFile);
 
-    // Orders the entries newest first and finds the target; returns where
-    // each entry came from (element k is the former index of entry k).
+    // Orders the entries newest first and finds the target, which is put
+    // first; returns where each entry came from (element k is the former
+    // index of entry k).
     QVector<int> arrange();
 
     // Where the link stands: the target entry, or the link's name in the
@@ -43,9 +44,6 @@ public:
     // milliseconds; known[i] is false where a time is unknown. Element k is
     // the index of the entry that ends up at position k.
     static QVector<int> newestFirstOrder(QVector<qint64> times, QVector<bool> known);
-    // The directory listing's name pattern for a base name, its wildcard
-    // characters matched literally.
-    static QString patternFor(const QString &base);
 
     QString base;
     QString suffix;

@@ -249,16 +249,17 @@ void TestExeFiles::findLink_marksCurrentVersion()
     fill(set, dir,
          {QStringLiteral("app-1.exe"), QStringLiteral("app-2.exe"), QStringLiteral("app.exe")});
     set.findLink(QStringLiteral("app"), QStringLiteral("exe"), QDir(dir.path()));
-    QCOMPARE(names(set), (QStringList {"app-2.exe", "app-1.exe", "app.exe"}));
-    QCOMPARE(set.targetIndex, 2);
-    ExeFile *target = set.items.at(2);
+    // The link stands first, whatever its birth time.
+    QCOMPARE(names(set), (QStringList {"app.exe", "app-2.exe", "app-1.exe"}));
+    QCOMPARE(set.targetIndex, 0);
+    ExeFile *target = set.items.at(0);
     QVERIFY(target->isTarget);
     QVERIFY(select(target)->isHidden());
     QVERIFY(target->findChild<QPushButton *>(QStringLiteral("RenameB"))->isHidden());
     QVERIFY(target->findChild<QPushButton *>(QStringLiteral("ChangeLinkB"))->isHidden());
-    QVERIFY(select(set.items.at(1))->isChecked() && isGreen(set.items.at(1)));
-    QVERIFY(!select(set.items.at(0))->isChecked() && !isGreen(set.items.at(0)));
-    QVERIFY(!set.items.at(0)->isTarget);
+    QVERIFY(select(set.items.at(2))->isChecked() && isGreen(set.items.at(2)));
+    QVERIFY(!select(set.items.at(1))->isChecked() && !isGreen(set.items.at(1)));
+    QVERIFY(!set.items.at(1)->isTarget);
     set.clear();
 }
 

@@ -118,16 +118,18 @@ def case_pick(binary, out, work):
         rows = before.rows()
         assert len(rows) == 5, "expected 5 rows, saw %r" % (rows,)
         assert sum(1 for r in rows if r[2] == GREEN) == 1, rows
-        # The top row is the newest version, not the linked one; its radio
-        # button stands left of its name.
-        top, bottom, colour, left, _ = rows[0]
-        assert colour == YELLOW and left > 30, rows[0]
+        # The link's row stands first, without a radio button; the newest
+        # version comes next, its radio button left of its name.
+        assert rows[0][3] < 30, rows[0]
+        top, bottom, colour, left, _ = rows[1]
+        assert colour == YELLOW and left > 30, rows[1]
         window.click(left - 14, (top + bottom) // 2)
         link = os.path.join(versions, "app.exe")
         wait_for(lambda: os.readlink(link).endswith("app-4.exe"), "the link to point to app-4.exe")
         after = window.shot(os.path.join(out, "pick-after.png"))
         rows = after.rows()
-        assert rows[0][2] == GREEN, "the picked row is not green: %r" % (rows,)
+        assert rows[1][2] == GREEN, "the picked row is not green: %r" % (rows,)
+        assert rows[0][3] < 30, "the link's row moved: %r" % (rows,)
         assert sum(1 for r in rows if r[2] == GREEN) == 1, rows
         assert sorted(os.listdir(versions)) == ["app-1.exe", "app-2.exe", "app-3.exe", "app-4.exe",
                                                 "app.exe"]
@@ -155,7 +157,7 @@ def case_keyboard(binary, out, work):
             time.sleep(0.2)  # a crash shows right after the new listing
             assert window.process.poll() is None, "quillfen died: %r" % window.process.returncode
         rows = window.shot(os.path.join(out, "keys-after.png")).rows()
-        assert [r[2] for r in rows].count(GREEN) == 1 and rows[1][2] == GREEN, rows
+        assert [r[2] for r in rows].count(GREEN) == 1 and rows[2][2] == GREEN, rows
     finally:
         window.close()
 
@@ -172,7 +174,7 @@ def target_button(shot):
     """The centre of the "to Link" button of the target row, which has no radio button."""
     rows = shot.rows()
     assert len(rows) == 3, rows
-    top, bottom, colour, left, right = rows[-1]
+    top, bottom, colour, left, right = rows[0]
     assert colour == YELLOW and left < 30, rows
     return right + 34, (top + bottom) // 2
 

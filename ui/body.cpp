@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QSvgRenderer>
 
 // Listings longer than this show the wait cursor while they are built.
@@ -69,8 +70,24 @@ Body::Body(QWidget *parent)
     connect(quit, &QAction::triggered, this, &QWidget::close);
     addAction(quit);
     connect(actionPrevious, &QAction::triggered, this, &Body::goBack);
+    // The platform's refresh keys (F5 here), and Ctrl+R as many programs have.
+    QList<QKeySequence> refreshKeys = QKeySequence::keyBindings(QKeySequence::Refresh);
+    for (const QKeySequence &key : {QKeySequence(Qt::Key_F5), QKeySequence(Qt::CTRL | Qt::Key_R)}) {
+        if (!refreshKeys.contains(key))
+            refreshKeys << key;
+    }
+    actionRefresh->setShortcuts(refreshKeys);
+    connect(actionRefresh, &QAction::triggered, this, &Body::changedTargets);
+    // A long message is cut at the window's edge: its tool tip shows it whole.
+    connect(statusbar, &QStatusBar::messageChanged, statusbar, &QWidget::setToolTip);
+    quiet.setSingleShot(true);
+    quiet.setInterval(QuietMsecs);
+    connect(&quiet, &QTimer::timeout, this, &Body::changedTargets);
+    connect(&watcher, &QFileSystemWatcher::directoryChanged, this, &Body::directoryChanged);
     initTargets();
     connect(&exeFiles, &ExeFiles::newLink, this, &Body::listAgainSoon);
+    actionMessage = unknownKeys();
+    showStatus();
 }
 
 Body::~Body() = default;
@@ -101,7 +118,8 @@ void Body::showNoTargets()
              "form \"Target NAME DIR\".")
               .arg(looked.join(tr(" and ")))
         : tr("No targets in %1. Add lines of the form \"Target NAME DIR\".").arg(found);
-    statusbar->showMessage(text);
+    stateMessage = text;
+    showStatus();
     emptyNote->setText(text);
     emptyNote->show();
     Targets->setFocus(Qt::OtherFocusReason);
@@ -124,12 +142,67 @@ void Body::listAgainSoon()
 void Body::changedTargets()
 {
     listingQueued = false;
+    quiet.stop();
     selectTarget(Targets->currentIndex());
-    // What the action that asked for this listing could not do.
-    if (!exeFiles.problem.isEmpty()) {
-        statusbar->showMessage(exeFiles.problem);
-        exeFiles.problem.clear();
+    // What the last action could not do stays until an action succeeds.
+    if (!exeFiles.problem.isEmpty())
+        actionMessage = exeFiles.problem;
+    else if (exeFiles.succeeded)
+        actionMessage.clear();
+    exeFiles.problem.clear();
+    exeFiles.succeeded = false;
+    showStatus();
+}
+
+void Body::directoryChanged()
+{
+    if (!quiet.isActive())
+        quiet.start();
+}
+
+void Body::showStatus()
+{
+    const QString &text = actionMessage.isEmpty() ? stateMessage : actionMessage;
+    if (text.isEmpty())
+        statusbar->clearMessage();
+    else if (text != statusbar->currentMessage())
+        statusbar->showMessage(text);
+}
+
+QString Body::unknownKeys() const
+{
+    static const QStringList known {QStringLiteral("TARGET"), QStringLiteral("DEBUG_TO_FILE")};
+    QStringList unknown;
+    for (int i = 0; i < config.allUpperKeys.size(); ++i) {
+        if (!known.contains(config.allUpperKeys.at(i)) && config.allLines.value(i) > 0)
+            unknown << tr("line %1: unknown key %2")
+                           .arg(QString::number(config.allLines.at(i)), config.allKeys.at(i));
     }
+    return unknown.join(QLatin1String("; "));
+}
+
+void Body::watch(const QString &directory)
+{
+    QStringList wanted;
+    for (const QString &path : {directory, QFileInfo(directory).absolutePath()}) {
+        if (QFileInfo(path).isDir() && !wanted.contains(path))
+            wanted << path;
+    }
+    QStringList gone;
+    for (const QString &path : watcher.directories()) {
+        if (!wanted.contains(path))
+            gone << path;
+    }
+    if (!gone.isEmpty())
+        watcher.removePaths(gone);
+    // A directory removed and made again is watched anew.
+    QStringList added;
+    for (const QString &path : qAsConst(wanted)) {
+        if (!watcher.directories().contains(path))
+            added << path;
+    }
+    if (!added.isEmpty())
+        watcher.addPaths(added);
 }
 
 void Body::goBack()
@@ -138,6 +211,7 @@ void Body::goBack()
         return;
     const ActionResult result = VersionActions::goBack(linkPath);
     exeFiles.problem = result.ok ? result.warning : result.message;
+    exeFiles.succeeded = result.ok;
     listAgainSoon();
 }
 
@@ -170,7 +244,43 @@ void Body::clearTargetList()
     // each row.
     for (int i = TargetList->count() - 1; i >= 0; --i)
         delete TargetList->takeAt(i);
+    laidOut.clear();
     exeFiles.clear();
+}
+
+void Body::layOut(const QVector<ExeFile *> &retired)
+{
+    if (retired.isEmpty() && laidOut == exeFiles.items)
+        return;
+    // The layout's items are kept for the rows that stay: they remember
+    // their rows' sizes, which would otherwise be asked of every row again.
+    QHash<QWidget *, QLayoutItem *> kept;
+    kept.reserve(TargetList->count());
+    for (int i = TargetList->count() - 1; i >= 0; --i) {
+        QLayoutItem *item = TargetList->takeAt(i);
+        kept.insert(item->widget(), item);
+    }
+    for (ExeFile *row : retired)
+        delete kept.take(row);
+    // Out of the layout, a row is destroyed without a search through it.
+    qDeleteAll(retired);
+    const int n = exeFiles.items.size();
+    for (int i = 0; i < n; ++i) {
+        ExeFile *row = exeFiles.items.at(i);
+        if (QLayoutItem *item = kept.take(row)) {
+            TargetList->addItem(item, i, 0, 1, 1);
+            continue;
+        }
+        TargetList->addWidget(row, i, 0, 1, 1);
+        // A new row in a list on the screen shows at once, not once the
+        // event loop gets to it.
+        if (TargetListFrame->isVisible())
+            row->show();
+    }
+    // Rows the set no longer holds (none, unless it was cleared elsewhere).
+    for (QLayoutItem *item : qAsConst(kept))
+        delete item;
+    laidOut = exeFiles.items;
 }
 
 void Body::selectTarget(int idx)
@@ -178,55 +288,76 @@ void Body::selectTarget(int idx)
     if (idx < 0 || idx >= Targets->count())
         return;
     const QFileInfo info = Targets->itemData(idx, Qt::UserRole).value<QFileInfo>();
-    const QString base = info.completeBaseName();
-    const QString suffix = info.suffix();
+    const bool anotherTarget = idx != listedIndex;
+    if (anotherTarget && listedIndex >= 0)
+        actionMessage.clear(); // it was about the other target
+    listedIndex = idx;
     Target->setText(info.fileName());
-    // A keyboard user who picked a version goes on from the new listing's
-    // checked version.
-    QWidget *focused = QApplication::focusWidget();
-    const bool focusInList = !focused || focused == this || TargetListFrame->isAncestorOf(focused);
-    // Rows are taken away and laid out while the list is hidden, so that
-    // the layout is not redone for every row that leaves or appears.
-    TargetListFrame->hide();
-    clearTargetList();
     const QDir dir = info.dir();
     BaseDir->setText(dir.absolutePath());
+    watch(dir.absolutePath());
     SafeFs::removeStaleTemporaries(dir.absolutePath());
-
     const VersionListing listing = VersionListing::read(info);
-    const bool longListing = listing.entries.size() > LongListing;
+
+    // What the user is working in stays where it is: the focus, and the
+    // version at the top of the view.
+    QWidget *focused = QApplication::focusWidget();
+    const bool focusInList = !focused || focused == this || TargetListFrame->isAncestorOf(focused);
+    QScrollBar *scroll = scrollArea->verticalScrollBar();
+    QString anchorName;
+    int anchorOffset = 0;
+    if (!anotherTarget && scroll->value() > 0) {
+        QWidget *atTop = TargetListFrame->childAt(TargetListFrame->width() / 2, scroll->value());
+        while (atTop && !qobject_cast<ExeFile *>(atTop))
+            atTop = atTop->parentWidget();
+        if (auto *row = qobject_cast<ExeFile *>(atTop)) {
+            anchorName = row->entry.name;
+            anchorOffset = row->y() - scroll->value();
+        }
+    }
+    const int rowsBefore = exeFiles.items.size();
+
+    const bool longListing = anotherTarget && listing.entries.size() > LongListing;
     if (longListing)
         QApplication::setOverrideCursor(Qt::WaitCursor);
-    int built = 0;
-    for (const VersionEntry &entry : listing.entries) {
-        exeFiles.add(new ExeFile(entry, nullptr));
-        // Every new widget posts an event to itself, and Qt searches all
-        // pending events whenever it posts to a widget that already has one:
-        // handing them out as we go keeps that search short.
-        if (++built % 64 == 0)
-            QCoreApplication::sendPostedEvents();
+    if (anotherTarget) {
+        // Rows are taken away and laid out while the list is hidden, so that
+        // the layout is not redone for every row that leaves or appears; no
+        // paint happens before it is shown again.
+        TargetListFrame->hide();
+        clearTargetList();
     }
-    exeFiles.findLink(base, suffix, dir);
+    layOut(exeFiles.reconcile(listing));
     linkPath = exeFiles.targetIndex >= 0
         ? exeFiles.items.at(exeFiles.targetIndex)->fileInfo.absoluteFilePath()
         : QFileInfo(listing.linkPath()).absoluteFilePath();
     updatePrevious();
     if (!listing.directoryReadable())
-        statusbar->showMessage(
-            tr("The directory %1 does not exist or cannot be read.").arg(dir.absolutePath()));
+        stateMessage = tr("The directory %1 does not exist or cannot be read.").arg(dir.absolutePath());
     else if (exeFiles.items.isEmpty())
-        statusbar->showMessage(
-            tr("No versions of %1 found in %2.").arg(info.fileName(), dir.absolutePath()));
+        stateMessage = tr("No versions of %1 found in %2.").arg(info.fileName(), dir.absolutePath());
     else
-        statusbar->clearMessage();
-    const int n = exeFiles.items.size();
-    for (int i = 0; i < n; ++i)
-        TargetList->addWidget(exeFiles.items.at(i), i, 0, 1, 1);
-    TargetListFrame->show();
-    if (focusInList)
-        focusCurrentVersion();
+        stateMessage.clear();
+    showStatus();
+    if (anotherTarget)
+        TargetListFrame->show();
 
-    fitToRows();
+    focused = QApplication::focusWidget();
+    const bool focusLost = !focused || focused == this;
+    if (focusInList && (anotherTarget || focusLost))
+        focusCurrentVersion();
+    if (!anchorName.isEmpty()) {
+        gridLayout_5->activate();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        for (ExeFile *row : qAsConst(exeFiles.items)) {
+            if (row->entry.name == anchorName) {
+                scroll->setValue(row->y() - anchorOffset);
+                break;
+            }
+        }
+    }
+    if (anotherTarget || rowsBefore != exeFiles.items.size())
+        fitToRows();
     if (longListing)
         QApplication::restoreOverrideCursor();
 }
@@ -240,12 +371,58 @@ void Body::fitToRows()
     const int list = TargetListFrame->sizeHint().height() + 2 * scrollArea->frameWidth();
     int height = others + list;
     int width = this->width();
-    if (QScreen *screen = this->screen()) {
+    const QRect frame = frameGeometry();
+    const QRect inner = geometry();
+    fittedFrame = QMargins(inner.left() - frame.left(), inner.top() - frame.top(),
+                           frame.right() - inner.right(), frame.bottom() - inner.bottom());
+    QScreen *screen = this->screen();
+    if (screen) {
         const QRect available = screen->availableGeometry();
-        const QRect frame = frameGeometry();
-        const QRect inner = geometry();
         height = qMin(height, available.height() - (frame.height() - inner.height()));
         width = qMin(width, available.width() - (frame.width() - inner.width()));
     }
     resize(width, height);
+    // The frame's bottom stays on the screen where the window manager put
+    // the window too low for its new height.
+    if (screen && isVisible()) {
+        const QRect available = screen->availableGeometry();
+        const QRect placed = frameGeometry();
+        if (placed.bottom() > available.bottom() || placed.top() < available.top()) {
+            const int top = qMax(available.top(), available.bottom() - placed.height() + 1);
+            move(placed.left(), top);
+        }
+    }
+}
+
+void Body::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    // The frame is known once the window manager has decorated the window.
+    QMetaObject::invokeMethod(this, [this] { fitToFrame(); }, Qt::QueuedConnection);
+}
+
+void Body::moveEvent(QMoveEvent *event)
+{
+    QMainWindow::moveEvent(event);
+    fitToFrame();
+}
+
+void Body::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    fitToFrame();
+}
+
+void Body::fitToFrame()
+{
+    // Without a target the window keeps its form's size.
+    if (!isVisible() || listedIndex < 0)
+        return;
+    const QRect frame = frameGeometry();
+    const QRect inner = geometry();
+    const QMargins margins(inner.left() - frame.left(), inner.top() - frame.top(),
+                           frame.right() - inner.right(), frame.bottom() - inner.bottom());
+    if (margins == fittedFrame)
+        return;
+    fitToRows();
 }

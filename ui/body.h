@@ -4,7 +4,10 @@
 #include "exefiles.h"
 #include "ui_body.h"
 
+#include <QFileSystemWatcher>
 #include <QMainWindow>
+#include <QMargins>
+#include <QTimer>
 
 class QLabel;
 
@@ -18,11 +21,21 @@ public:
     explicit Body(QWidget *parent = nullptr);
     ~Body() override;
 
+    // Changes in the listed directory are listed after this quiet time, so
+    // that a burst of them (a copy, an unpacked archive) makes one listing.
+    static const int QuietMsecs = 150;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
 private slots:
     void changedBase();
     void selectTarget(int idx);
     void changedTargets();
     void goBack();
+    void directoryChanged();
 
 private:
     void initTargets();
@@ -31,6 +44,18 @@ private:
     void focusCurrentVersion();
     void showNoTargets();
     void fitToRows();
+    // Fits again once the window manager's frame is known or has changed.
+    void fitToFrame();
+    // Watches the directory and its parent, so that the directory's removal
+    // and re-creation are seen too.
+    void watch(const QString &directory);
+    // Places the set's rows in the list, destroying those it gave up.
+    void layOut(const QVector<ExeFile *> &retired);
+    // The status bar shows the last action's problem, else what the listing
+    // found wrong.
+    void showStatus();
+    // Configuration lines whose key the program does not know.
+    QString unknownKeys() const;
     // Back to Previous Version is offered where the history has a version
     // to go back to.
     void updatePrevious();
@@ -38,6 +63,13 @@ private:
     ExeFiles exeFiles;
     bool listingQueued = false;
     QString linkPath; // of the target listed
+    int listedIndex = -1;
+    QVector<ExeFile *> laidOut; // the rows in the list, top to bottom
+    QFileSystemWatcher watcher;
+    QTimer quiet;
+    QString actionMessage;
+    QString stateMessage;
+    QMargins fittedFrame; // the frame the window was last fitted with
     QLabel *emptyNote = nullptr; // says why the list is empty
 };
 

@@ -1,7 +1,9 @@
 #include "exefile.h"
 #include "versionactions.h"
 
+#include <QApplication>
 #include <QPointer>
+#include <QKeyEvent>
 
 ExeFile::ExeFile(QDir dir, QString name, QWidget *parent)
     : ExeFile(VersionEntry::read(dir, name), parent)
@@ -24,6 +26,9 @@ ExeFile::ExeFile(const VersionEntry &entry, QWidget *parent)
         if (!RenameB->isHidden())
             rename();
     });
+    // Escape puts the file's name back (a filter costs nothing per row, where
+    // a shortcut would be registered with the application).
+    Name->installEventFilter(this);
     Link->setReadOnly(true);
     // Both fields are pale (yellow or green): their text stays dark whatever
     // the theme, or a dark theme's white text would vanish on them. The
@@ -43,6 +48,30 @@ ExeFile::ExeFile(const VersionEntry &entry, QWidget *parent)
         linkInfo = QFileInfo(entry.linkTarget);
         Link->show();
         showPath(Link, entry.linkTarget, entry.linkTarget);
+    }
+}
+
+bool ExeFile::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == Name && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape && Name->isModified()) {
+        showPath(Name, fileInfo.fileName(), fileInfo.absoluteFilePath());
+        return true;
+    }
+    return QFrame::eventFilter(watched, event);
+}
+
+void ExeFile::takeOverFrom(const ExeFile *old)
+{
+    if (old->Name->isModified() && !Name->isReadOnly()) {
+        Name->setText(old->Name->text());
+        Name->setCursorPosition(old->Name->cursorPosition());
+        Name->setModified(true);
+    }
+    const QWidget *focused = QApplication::focusWidget();
+    if (focused && old->isAncestorOf(focused)) {
+        if (QWidget *same = findChild<QWidget *>(focused->objectName()))
+            same->setFocus(Qt::OtherFocusReason);
     }
 }
 
@@ -77,6 +106,8 @@ void ExeFile::changeLinkTo(QString link)
     const QPointer<ExeFile> alive(this);
     const ActionResult result = VersionActions::pointLink(fileInfo.absoluteFilePath(), link);
     report(result.message, result.warning);
+    if (alive && result.ok)
+        emit succeeded();
     if (alive)
         emit newLink();
 }
@@ -88,6 +119,8 @@ void ExeFile::changeToLink()
     // and the new listing shows the link.
     const ActionResult result = VersionActions::toLink(fileInfo.absoluteFilePath());
     report(result.message, result.warning);
+    if (alive && result.ok)
+        emit succeeded();
     if (!alive)
         return;
     ChangeLinkB->hide();
@@ -131,4 +164,5 @@ void ExeFile::rename()
     entry.name = fileInfo.fileName();
     entry.path = result.path;
     showPath(Name, typed, result.path);
+    emit succeeded();
 }

@@ -41,6 +41,13 @@ public:
     // own: not empty, not "." or "..", no separator and no NUL.
     static bool isPlainName(const QString &name);
 
+    // Takes over what the user was doing in the row this one replaces: a
+    // name typed but not applied, its cursor, and the keyboard focus.
+    void takeOverFrom(const ExeFile *old);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void refuseRename(const QString &message);
     // Set by the version set when the link could not follow this row's
@@ -56,6 +63,8 @@ signals:
     void linkIsRenamed();
     // An operation could not be done: what and why, for the user.
     void problem(QString message);
+    // An operation was done.
+    void succeeded();
 
 public slots:
     void changeLinkTo(QString link);

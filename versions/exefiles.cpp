@@ -61,10 +61,16 @@ static VersionListing listingOf(const QVector<ExeFile *> &rows, const QString &b
 // Newest first, as the listing orders its entries.
 void ExeFiles::sortByBirthTime()
 {
-    VersionListing listing = listingOf(items, QString(), QString(), QDir());
-    const QVector<int> order = listing.arrange();
+    const int count = items.size();
+    QVector<qint64> times(count);
+    QVector<bool> known(count);
+    for (int i = 0; i < count; ++i) {
+        times[i] = items.at(i)->entry.birthMsecs;
+        known[i] = items.at(i)->entry.birthKnown;
+    }
+    const QVector<int> order = VersionListing::newestFirstOrder(times, known);
     const QVector<ExeFile *> unsorted = items;
-    for (int i = 0; i < order.size(); ++i)
+    for (int i = 0; i < count; ++i)
         items[i] = unsorted.at(order.at(i));
 }
 
@@ -78,6 +84,7 @@ void ExeFiles::wire(ExeFile *row)
     connect(row, SIGNAL(newLink()), this, SIGNAL(newLink()));
     connect(row, SIGNAL(linkIsRenamed()), this, SLOT(reLink()));
     connect(row, &ExeFile::problem, this, &ExeFiles::noteProblem);
+    connect(row, &ExeFile::succeeded, this, &ExeFiles::noteSuccess);
 }
 
 void ExeFiles::findLink(QString base, QString suffix, QDir dir)
@@ -87,37 +94,84 @@ void ExeFiles::findLink(QString base, QString suffix, QDir dir)
     const QVector<ExeFile *> unsorted = items;
     for (int i = 0; i < order.size(); ++i)
         items[i] = unsorted.at(order.at(i));
-    targetIndex = -1;
-    if (items.isEmpty())
-        return;
-    for (ExeFile *row : qAsConst(items)) {
-        row->Select->setChecked(false);
-        // Every style sheet change restyles the widget: set only what differs.
-        if (row->Name->styleSheet() != QLatin1String(ExeFile::VersionStyle))
-            row->Name->setStyleSheet(QLatin1String(ExeFile::VersionStyle));
-    }
-    if (listing.targetIndex < 0) {
-        if (!listing.createMissingLink())
-            return;
+    if (!items.isEmpty() && listing.targetIndex < 0 && listing.createMissingLink()) {
         auto *row = new ExeFile(listing.entries.at(0), nullptr);
         wire(row);
         items.insert(0, row);
     }
-    targetIndex = listing.targetIndex;
+    mark(listing);
+}
 
-    ExeFile *target = items.at(targetIndex);
-    target->isTarget = true;
-    target->Select->hide();
-    target->RenameB->hide();
-    target->Name->setReadOnly(true); // it is renamed by no one
-    for (int i = 0; i < items.size(); ++i) {
-        if (listing.isCurrent(i)) {
-            items.at(i)->Select->setChecked(true);
-            items.at(i)->Name->setStyleSheet(QLatin1String(ExeFile::CurrentStyle));
-        }
+QVector<ExeFile *> ExeFiles::reconcile(VersionListing listing)
+{
+    if (listing.targetIndex < 0)
+        listing.createMissingLink();
+    QHash<QString, ExeFile *> byName;
+    byName.reserve(items.size());
+    for (ExeFile *row : qAsConst(items)) {
+        if (row)
+            byName.insert(row->entry.name, row);
     }
-    if (!target->isLink)
-        target->ChangeLinkB->show();
+    QVector<ExeFile *> retired;
+    QVector<ExeFile *> next;
+    next.reserve(listing.entries.size());
+    int built = 0;
+    for (const VersionEntry &entry : qAsConst(listing.entries)) {
+        ExeFile *old = byName.take(entry.name);
+        if (old && old->entry.sameAs(entry)) {
+            next.append(old);
+            continue;
+        }
+        auto *row = new ExeFile(entry, nullptr);
+        if (old) {
+            row->takeOverFrom(old);
+            retired.append(old);
+        }
+        wire(row);
+        group.addButton(row->Select, nextButtonId--);
+        next.append(row);
+        // Every new widget asks to be polished, and Qt searches all pending
+        // events whenever it posts to a widget that already has one: handing
+        // them out as we go keeps that search short.
+        if (++built % 64 == 0)
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::PolishRequest);
+    }
+    for (ExeFile *row : qAsConst(byName))
+        retired.append(row);
+    for (ExeFile *row : qAsConst(retired))
+        group.removeButton(row->Select);
+    items = next;
+    mark(listing);
+    return retired;
+}
+
+void ExeFiles::mark(const VersionListing &listing)
+{
+    targetIndex = items.isEmpty() ? -1 : listing.targetIndex;
+    // A current version that is current no more is unchecked, which an
+    // exclusive group would refuse.
+    group.setExclusive(false);
+    for (int i = 0; i < items.size(); ++i) {
+        ExeFile *row = items.at(i);
+        const bool target = i == targetIndex;
+        const bool current = targetIndex >= 0 && listing.isCurrent(i);
+        row->isTarget = target;
+        // Each change restyles or relays the widget: only what differs.
+        if (row->Select->isChecked() != current)
+            row->Select->setChecked(current);
+        const QLatin1String style(current ? ExeFile::CurrentStyle : ExeFile::VersionStyle);
+        if (row->Name->styleSheet() != style)
+            row->Name->setStyleSheet(style);
+        if (row->Select->isHidden() != target)
+            row->Select->setHidden(target);
+        if (row->RenameB->isHidden() != target)
+            row->RenameB->setHidden(target);
+        row->Name->setReadOnly(target); // the target is renamed by no one
+        const bool offerLink = target && !row->isLink;
+        if (row->ChangeLinkB->isHidden() == offerLink)
+            row->ChangeLinkB->setHidden(!offerLink);
+    }
+    group.setExclusive(true);
 }
 
 void ExeFiles::selectLink(QAbstractButton *b)
@@ -135,6 +189,13 @@ void ExeFiles::selectLink(QAbstractButton *b)
     const ActionResult result = VersionActions::pick(
         target->fileInfo.absoluteFilePath(), picked->fileInfo.absoluteFilePath(), !target->isLink);
     problem = result.ok ? result.warning : result.message;
+    succeeded = result.ok;
+    emit newLink();
+}
+
+void ExeFiles::noteSuccess()
+{
+    succeeded = true;
     emit newLink();
 }
 

@@ -3,6 +3,7 @@
 
 #include "exefile.h"
 #include "pack.h"
+#include "versionlisting.h"
 
 #include <QButtonGroup>
 #include <QDir>
@@ -24,6 +25,12 @@ public:
     void add(ExeFile *const &row) override;
 
     void findLink(QString base, QString suffix, QDir dir);
+    // Makes the rows show the listing: rows of entries that did not change
+    // are kept as they are (with what is typed in them), new ones are made,
+    // and the rows of entries that are gone are handed back, out of the set
+    // and its group, for the caller to destroy once they are out of its
+    // layout.
+    QVector<ExeFile *> reconcile(VersionListing listing);
     void sortByBirthTime();
 
     // The order of a selection sort, newest first, over birth times in
@@ -36,6 +43,8 @@ public:
     // What the last operation could not do, for the user; read and cleared
     // by the window when it lists again.
     QString problem;
+    // The last action succeeded; read and cleared by the window.
+    bool succeeded = false;
 
 signals:
     void newLink();
@@ -44,10 +53,13 @@ private slots:
     void selectLink(QAbstractButton *b);
     void reLink();
     void noteProblem(QString message);
+    void noteSuccess();
 
 private:
     // Relays the row's announcements to the set.
     void wire(ExeFile *row);
+    // Marks the target, the current version and what each row offers.
+    void mark(const VersionListing &listing);
     // Ids are handed out as the toolkit would (-2, -3, ...) without it
     // scanning the whole group for every button.
     int nextButtonId = -2;
