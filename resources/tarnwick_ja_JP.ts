@@ -39,6 +39,22 @@
             <source>Point the link back to the version it pointed to before its latest change</source>
             <translation>リンクを最後の変更の前に指していたバージョンに戻します</translation>
         </message>
+        <message>
+            <source>V&amp;iew</source>
+            <translation>表示(&amp;I)</translation>
+        </message>
+        <message>
+            <source>&amp;Refresh</source>
+            <translation>再読み込み(&amp;R)</translation>
+        </message>
+        <message>
+            <source>List the directory again, for file systems that do not say when they change</source>
+            <translation>変更を知らせないファイルシステムのために、ディレクトリをもう一度読み込みます</translation>
+        </message>
+        <message>
+            <source>line %1: unknown key %2</source>
+            <translation>%1 行目: 不明なキー %2</translation>
+        </message>
     </context>
     <context>
         <name>CommandLine</name>

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Runs tst_fit on a real X server (Xvfb) three times: at 96 dpi, with fonts at
-# 192 dpi and no Qt scaling, and with QT_SCALE_FACTOR=2. Skips (77) where
-# Xvfb cannot start.
+# Runs tst_fit on a real X server (Xvfb) four times: at 96 dpi, with fonts at
+# 192 dpi and no Qt scaling, with QT_SCALE_FACTOR=2, and on a 1366 x 768
+# screen under a window manager (openbox), whose frame the window must fit
+# with. Skips (77) where Xvfb cannot start.
 set -u
 test=$1
 command -v xvfb-run >/dev/null || { echo "SKIP: xvfb-run is not installed"; exit 77; }
@@ -26,4 +27,14 @@ run() {
 run dpi96 96
 run dpi192 192
 run scale2 96 QT_SCALE_FACTOR=2
+if command -v openbox >/dev/null; then
+    echo "=== wm ==="
+    # The window manager decorates the window whenever it is up; the test
+    # waits for the frame.
+    QUILLFEN_FIT_VARIANT=wm xvfb-run -a -s "-screen 0 1366x768x24 -dpi 96" \
+        sh -c 'openbox --sm-disable & "$0"; code=$?; kill $! 2>/dev/null; exit $code' "$test" \
+        || status=1
+else
+    echo "SKIP wm: openbox is not installed"
+fi
 exit $status

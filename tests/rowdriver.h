@@ -73,6 +73,26 @@ inline QString status(const QWidget *window)
     return window->findChild<QStatusBar *>(QStringLiteral("statusbar"))->currentMessage();
 }
 
+// What the list shows, one line per row, top to bottom: name, link text,
+// checked, green, the target mark and which buttons show.
+inline QStringList describe(const QWidget *window)
+{
+    QStringList lines;
+    for (ExeFile *row : rows(window)) {
+        const QLineEdit *link = edit(row, "Link");
+        lines << QStringLiteral("%1 link=%2 checked=%3 green=%4 target=%5 select=%6 rename=%7 "
+                                "toLink=%8")
+                     .arg(nameOf(row), link->isHidden() ? QString() : link->text())
+                     .arg(select(row)->isChecked())
+                     .arg(isGreen(row))
+                     .arg(row->isTarget)
+                     .arg(!select(row)->isHidden())
+                     .arg(!button(row, "RenameB")->isHidden())
+                     .arg(!button(row, "ChangeLinkB")->isHidden());
+    }
+    return lines;
+}
+
 // The window lists again once control is back in the event loop; this hands
 // out that pending listing.
 inline void settle()

@@ -80,10 +80,13 @@ Body::Body(QWidget *parent)
     connect(actionRefresh, &QAction::triggered, this, &Body::changedTargets);
     // A long message is cut at the window's edge: its tool tip shows it whole.
     connect(statusbar, &QStatusBar::messageChanged, statusbar, &QWidget::setToolTip);
-    quiet.setSingleShot(true);
-    quiet.setInterval(QuietMsecs);
-    connect(&quiet, &QTimer::timeout, this, &Body::changedTargets);
-    connect(&watcher, &QFileSystemWatcher::directoryChanged, this, &Body::directoryChanged);
+    quiet = new QTimer(this);
+    quiet->setObjectName(QStringLiteral("relist"));
+    quiet->setSingleShot(true);
+    quiet->setInterval(QuietMsecs);
+    connect(quiet, &QTimer::timeout, this, &Body::changedTargets);
+    watcher = new QFileSystemWatcher(this);
+    connect(watcher, &QFileSystemWatcher::directoryChanged, this, &Body::directoryChanged);
     initTargets();
     connect(&exeFiles, &ExeFiles::newLink, this, &Body::listAgainSoon);
     actionMessage = unknownKeys();
@@ -142,7 +145,7 @@ void Body::listAgainSoon()
 void Body::changedTargets()
 {
     listingQueued = false;
-    quiet.stop();
+    quiet->stop();
     selectTarget(Targets->currentIndex());
     // What the last action could not do stays until an action succeeds.
     if (!exeFiles.problem.isEmpty())
@@ -154,10 +157,20 @@ void Body::changedTargets()
     showStatus();
 }
 
-void Body::directoryChanged()
+// Each change waits for the quiet time to pass without another, so a burst
+// makes one listing; a burst that goes on is listed after a second at most.
+void Body::directoryChanged(const QString &path)
 {
-    if (!quiet.isActive())
-        quiet.start();
+    // The parent is watched only for the directory's own removal and
+    // re-creation; its other changes are none of the list's business.
+    if (path != listedDirectory && watcher->directories().contains(listedDirectory)
+        && QFileInfo(listedDirectory).isDir())
+        return;
+    if (!quiet->isActive())
+        burst.start();
+    else if (burst.elapsed() > 1000 - QuietMsecs)
+        return;
+    quiet->start();
 }
 
 void Body::showStatus()
@@ -183,26 +196,27 @@ QString Body::unknownKeys() const
 
 void Body::watch(const QString &directory)
 {
+    listedDirectory = directory;
     QStringList wanted;
     for (const QString &path : {directory, QFileInfo(directory).absolutePath()}) {
         if (QFileInfo(path).isDir() && !wanted.contains(path))
             wanted << path;
     }
     QStringList gone;
-    for (const QString &path : watcher.directories()) {
+    for (const QString &path : watcher->directories()) {
         if (!wanted.contains(path))
             gone << path;
     }
     if (!gone.isEmpty())
-        watcher.removePaths(gone);
+        watcher->removePaths(gone);
     // A directory removed and made again is watched anew.
     QStringList added;
     for (const QString &path : qAsConst(wanted)) {
-        if (!watcher.directories().contains(path))
+        if (!watcher->directories().contains(path))
             added << path;
     }
     if (!added.isEmpty())
-        watcher.addPaths(added);
+        watcher->addPaths(added);
 }
 
 void Body::goBack()
@@ -250,8 +264,6 @@ void Body::clearTargetList()
 
 void Body::layOut(const QVector<ExeFile *> &retired)
 {
-    if (retired.isEmpty() && laidOut == exeFiles.items)
-        return;
     // The layout's items are kept for the rows that stay: they remember
     // their rows' sizes, which would otherwise be asked of every row again.
     QHash<QWidget *, QLayoutItem *> kept;
@@ -327,7 +339,25 @@ void Body::selectTarget(int idx)
         TargetListFrame->hide();
         clearTargetList();
     }
-    layOut(exeFiles.reconcile(listing));
+    const QVector<ExeFile *> retired = exeFiles.reconcile(listing);
+    int replaced = 0; // rows that take another's place, where none moves
+    const bool sameCount = laidOut.size() == exeFiles.items.size();
+    for (int i = 0; sameCount && i < laidOut.size(); ++i)
+        replaced += laidOut.at(i) != exeFiles.items.at(i);
+    if (sameCount && replaced == 0 && retired.isEmpty()) {
+        // Nothing to place.
+    } else if (sameCount && replaced <= retired.size()) {
+        layOut(retired);
+    } else {
+        // Rows that move are placed with updates off, or each one would
+        // have its old and new place redrawn as it moves. Turning updates
+        // back on visits every widget of the list, so it is not done where
+        // no row moves.
+        TargetListFrame->setUpdatesEnabled(false);
+        layOut(retired);
+        gridLayout_5->activate();
+        TargetListFrame->setUpdatesEnabled(true);
+    }
     linkPath = exeFiles.targetIndex >= 0
         ? exeFiles.items.at(exeFiles.targetIndex)->fileInfo.absoluteFilePath()
         : QFileInfo(listing.linkPath()).absoluteFilePath();

@@ -4,6 +4,7 @@
 #include "exefiles.h"
 #include "ui_body.h"
 
+#include <QElapsedTimer>
 #include <QFileSystemWatcher>
 #include <QMainWindow>
 #include <QMargins>
@@ -35,7 +36,7 @@ private slots:
     void selectTarget(int idx);
     void changedTargets();
     void goBack();
-    void directoryChanged();
+    void directoryChanged(const QString &path);
 
 private:
     void initTargets();
@@ -63,10 +64,12 @@ private:
     ExeFiles exeFiles;
     bool listingQueued = false;
     QString linkPath; // of the target listed
+    QString listedDirectory;
     int listedIndex = -1;
     QVector<ExeFile *> laidOut; // the rows in the list, top to bottom
-    QFileSystemWatcher watcher;
-    QTimer quiet;
+    QFileSystemWatcher *watcher = nullptr;
+    QTimer *quiet = nullptr; // "relist"
+    QElapsedTimer burst; // since the first change that quiet waits for
     QString actionMessage;
     QString stateMessage;
     QMargins fittedFrame; // the frame the window was last fitted with
