@@ -16,6 +16,7 @@ const CommandName Commands[] = {
     {"list", CommandLine::List, 0, 1},         {"set", CommandLine::Set, 2, 2},
     {"to-link", CommandLine::ToLink, 1, 1},    {"rename", CommandLine::Rename, 3, 3},
     {"previous", CommandLine::Previous, 1, 1}, {"history", CommandLine::History, 0, 1},
+    {"add", CommandLine::Add, 2, 2},           {"prune", CommandLine::Prune, 2, 2},
     {"help", CommandLine::Help, 0, -1},        {"version", CommandLine::Version, 0, -1},
 };
 
@@ -84,6 +85,10 @@ CommandLine::CommandLine(const QStringList &arguments)
             continue; // other single-dash options are ignored
         }
         bool known = false;
+        if (name == QLatin1String("dry-run") && !valueJoined) {
+            dryRun = true;
+            continue;
+        }
         for (const CommandName &candidate : Commands) {
             if (!valueJoined && name == QLatin1String(candidate.name)) {
                 take(candidate.command, word);
@@ -122,6 +127,10 @@ void CommandLine::checkOperands()
 {
     if (command == Help || command == Version) {
         problem = NoProblem;
+        return;
+    }
+    if (dryRun && command != Prune && problem == NoProblem) {
+        problem = DryRunAlone;
         return;
     }
     for (const CommandName &candidate : Commands) {
@@ -173,6 +182,8 @@ QString CommandLine::problemText() const
         return tr("%1: an argument is missing").arg(offending);
     case ExtraOperand:
         return tr("%1: too many arguments").arg(offending);
+    case DryRunAlone:
+        return tr("--dry-run goes with --prune only");
     case NoProblem:
         break;
     }
@@ -188,6 +199,8 @@ QString CommandLine::usage()
               "       quillfen --rename TARGET VERSION NEWNAME\n"
               "       quillfen --previous TARGET\n"
               "       quillfen --history [TARGET]\n"
+              "       quillfen --add TARGET FILE\n"
+              "       quillfen --prune TARGET KEEP [--dry-run]\n"
               "       quillfen -h | --help | --version\n");
 }
 
@@ -210,6 +223,12 @@ QString CommandLine::help()
              "  --previous TARGET    point the link back to the version before its latest\n"
              "                       change; twice returns to where it was\n"
              "  --history [TARGET]   the recorded changes of the links, newest last\n"
+             "  --add TARGET FILE    copy FILE in as the newest version, under a dated name,\n"
+             "                       and print that name; the link is not changed\n"
+             "  --prune TARGET KEEP [--dry-run]\n"
+             "                       move all versions but the newest KEEP to the trash, never\n"
+             "                       the one in use, and print each name moved (or, with\n"
+             "                       --dry-run, that would be)\n"
              "  -e                   no translation: English texts instead of Japanese\n"
              "  -c FILE              read the configuration from FILE instead of config.cfg\n"
              "  -config FILE         the same; when both are given, -config wins\n"
@@ -237,5 +256,5 @@ QString CommandLine::noDisplayText()
     return tr("quillfen: the window needs a display, and none was found (DISPLAY and "
               "WAYLAND_DISPLAY are not set).\n"
               "These work without one: --list, --set, --to-link, --rename, --previous, "
-              "--history, --help and --version.\n");
+              "--history, --add, --prune, --help and --version.\n");
 }

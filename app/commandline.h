@@ -15,8 +15,27 @@ class CommandLine
     Q_DECLARE_TR_FUNCTIONS(CommandLine)
 
 public:
-    enum Command { Window, Help, Version, List, Set, ToLink, Rename, Previous, History };
-    enum Problem { NoProblem, UnknownOption, TwoCommands, MissingOperand, ExtraOperand };
+    enum Command {
+        Window,
+        Help,
+        Version,
+        List,
+        Set,
+        ToLink,
+        Rename,
+        Previous,
+        History,
+        Add,
+        Prune
+    };
+    enum Problem {
+        NoProblem,
+        UnknownOption,
+        TwoCommands,
+        MissingOperand,
+        ExtraOperand,
+        DryRunAlone
+    };
 
     // arguments as main receives them, the program's name first.
     explicit CommandLine(const QStringList &arguments);
@@ -36,6 +55,7 @@ public:
     Problem problem = NoProblem;
     QString offending; // the option or command the problem is about
     QString platform; // the value of "-platform", if given
+    bool dryRun = false; // --prune only says what it would move
 
 private:
     void take(Command found, const QString &word);

@@ -57,6 +57,10 @@ int CommandRunner::run()
         return previous();
     case CommandLine::History:
         return history();
+    case CommandLine::Add:
+        return add();
+    case CommandLine::Prune:
+        return prune();
     default:
         return BadUsage;
     }
@@ -252,4 +256,47 @@ int CommandRunner::history()
     }
     print(lines);
     return Done;
+}
+
+int CommandRunner::add()
+{
+    const int target = targetFromOperand();
+    if (target < 0)
+        return BadUsage;
+    const VersionListing listing = VersionListing::read(targets.at(target).file);
+    if (!readable(listing))
+        return Refused;
+    SafeFs::removeStaleTemporaries(listing.dir.absolutePath());
+    const ActionResult result = VersionActions::addVersion(listing, line.operands.at(1));
+    return finish(result, QFileInfo(result.path).fileName());
+}
+
+int CommandRunner::prune()
+{
+    const int target = targetFromOperand();
+    if (target < 0)
+        return BadUsage;
+    bool isNumber = false;
+    const int keep = line.operands.at(1).toInt(&isNumber, 10);
+    if (!isNumber || keep < 0) {
+        complain(QStringLiteral("quillfen: ")
+                 + tr("KEEP must be a number of versions, 0 or more, not %1")
+                       .arg(line.operands.at(1))
+                 + QLatin1Char('\n') + CommandLine::usage());
+        return BadUsage;
+    }
+    const VersionListing listing = VersionListing::read(targets.at(target).file);
+    if (!readable(listing))
+        return Refused;
+    int status = Done;
+    for (const QString &name : VersionActions::pruneCandidates(listing, keep)) {
+        if (line.dryRun) {
+            print(name + QLatin1Char('\n'));
+            continue;
+        }
+        const ActionResult result = VersionActions::moveToTrash(listing, name);
+        if (finish(result, name) != Done)
+            status = Refused;
+    }
+    return status;
 }

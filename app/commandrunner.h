@@ -34,6 +34,8 @@ private:
     int rename();
     int previous();
     int history();
+    int add();
+    int prune();
 
     // The target named by the first operand, or -1 after saying why.
     int targetFromOperand();

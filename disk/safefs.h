@@ -29,6 +29,7 @@ public:
         // it; unknown where the file system keeps no birth times.
         bool birthKnown = false;
         qint64 birthMsecs = 0;
+        qint64 size = 0; // of what a link leads to, for a link
     };
 
     // The names in a directory, hidden ones (".name") left out, in no
@@ -96,9 +97,22 @@ public:
     // Renames from to to, failing rather than replacing anything at to.
     static bool renameNoReplace(const QString &from, const QString &to);
 
-    // Removes our own temporary links in dirPath that a killed process left
-    // behind: symbolic links with our temporary name pattern, older than a
-    // minute. Nothing else is ever touched. Returns how many were removed.
+    // Both paths lead to the same file, following links.
+    static bool leadToSameFile(const QString &a, const QString &b);
+
+    // Copies the regular file at source to destPath, which must be free,
+    // with source's permission bits. The copy is written under a hidden
+    // temporary name beside destPath, flushed to disk, and only then given
+    // destPath without replacing anything, so that no partial copy ever
+    // stands under destPath: a copy cut short leaves only the temporary,
+    // which removeStaleTemporaries takes away. *taken tells that something
+    // took destPath meanwhile, so that another name can be tried.
+    static bool copyAsNew(const QString &source, const QString &destPath, bool *taken);
+
+    // Removes our own temporaries in dirPath that a killed process left
+    // behind: links and copies with our temporary name pattern, untouched
+    // for a minute. Nothing else is ever touched. Returns how many were
+    // removed.
     static int removeStaleTemporaries(const QString &dirPath);
     // The hidden temporary names of ours for a link named linkName.
     static bool isTemporaryName(const QString &fileName);

@@ -138,7 +138,7 @@ SafeFs::EntryStat SafeFs::statEntry(const QString &path)
     const QByteArray name = QFile::encodeName(path);
 #ifdef Q_OS_LINUX
     struct statx sx;
-    const unsigned wanted = STATX_TYPE | STATX_INO | STATX_BTIME;
+    const unsigned wanted = STATX_TYPE | STATX_INO | STATX_BTIME | STATX_SIZE;
     if (::statx(AT_FDCWD, name.constData(), AT_SYMLINK_NOFOLLOW, wanted, &sx) != 0)
         return result;
     result.exists = true;
@@ -148,6 +148,7 @@ SafeFs::EntryStat SafeFs::statEntry(const QString &path)
     if (result.isLink && ::statx(AT_FDCWD, name.constData(), 0, wanted, &sx) != 0)
         return result;
     result.isFile = S_ISREG(sx.stx_mode);
+    result.size = qint64(sx.stx_size);
     if (sx.stx_mask & STATX_BTIME) {
         result.birthKnown = true;
         result.birthMsecs = qint64(sx.stx_btime.tv_sec) * 1000 + sx.stx_btime.tv_nsec / 1000000;
@@ -162,6 +163,7 @@ SafeFs::EntryStat SafeFs::statEntry(const QString &path)
     if (result.isLink && ::stat(name.constData(), &st) != 0)
         return result;
     result.isFile = S_ISREG(st.st_mode);
+    result.size = qint64(st.st_size);
 #endif
     return result;
 }
@@ -338,6 +340,121 @@ bool SafeFs::renameNoReplace(const QString &from, const QString &to)
     return false;
 }
 
+bool SafeFs::leadToSameFile(const QString &a, const QString &b)
+{
+    struct stat sa, sb;
+    return ::stat(QFile::encodeName(a).constData(), &sa) == 0
+        && ::stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev
+        && sa.st_ino == sb.st_ino;
+}
+
+// Writes all of data, through short writes and interruptions.
+static bool writeAll(int fd, const char *data, ssize_t size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size_t(size));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
+// Copies in to out and flushes out to disk; errno tells why it failed.
+static bool copyContents(int in, int out, mode_t mode)
+{
+    QByteArray buffer(1 << 16, Qt::Uninitialized);
+    for (;;) {
+        const ssize_t got = ::read(in, buffer.data(), size_t(buffer.size()));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return false;
+        if (got == 0)
+            break;
+        if (!writeAll(out, buffer.constData(), got))
+            return false;
+    }
+    // The mode asked of open() passed through the umask.
+    return ::fchmod(out, mode) == 0 && ::fsync(out) == 0;
+}
+
+// Flushes a directory's entries to disk, so that a new name survives a crash.
+static void syncDirectoryOf(const QString &path)
+{
+    const int dir = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(),
+                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+}
+
+bool SafeFs::copyAsNew(const QString &source, const QString &destPath, bool *taken)
+{
+    *taken = false;
+    const int in = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) {
+        setError(errno);
+        return false;
+    }
+    struct stat st;
+    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+        setError(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+        ::close(in);
+        return false;
+    }
+    const mode_t mode = st.st_mode & 07777;
+    QByteArray temp;
+    int out = -1;
+    for (int attempt = 0; attempt < 16 && out < 0; ++attempt) {
+        temp = QFile::encodeName(temporaryNameFor(destPath));
+        out = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (out < 0 && errno != EEXIST)
+            break;
+    }
+    if (out < 0) {
+        setError(errno);
+        ::close(in);
+        return false;
+    }
+    const bool copied = copyContents(in, out, mode);
+    int error = errno;
+    const bool closed = ::close(out) == 0;
+    if (copied && !closed)
+        error = errno;
+    ::close(in);
+    if (!copied || !closed) {
+        ::unlink(temp.constData());
+        setError(error);
+        return false;
+    }
+    // The copy is whole: it gets its name, which link(2) never replaces.
+    const QByteArray dest = QFile::encodeName(destPath);
+    if (::link(temp.constData(), dest.constData()) == 0) {
+        ::unlink(temp.constData());
+        syncDirectoryOf(destPath);
+        return true;
+    }
+    error = errno;
+    if (error != EEXIST && noHardLinks(error)) {
+        // No hard links here: a rename that refuses to replace instead.
+        if (renameNoReplace(QFile::decodeName(temp), destPath)) {
+            syncDirectoryOf(destPath);
+            return true;
+        }
+        *taken = exists(destPath);
+    } else {
+        *taken = error == EEXIST;
+        setError(error);
+    }
+    ::unlink(temp.constData());
+    return false;
+}
+
 int SafeFs::removeStaleTemporaries(const QString &dirPath)
 {
     const QDir dir(dirPath);
@@ -351,7 +468,8 @@ int SafeFs::removeStaleTemporaries(const QString &dirPath)
             continue;
         const QByteArray path = QFile::encodeName(dir.absoluteFilePath(fileName));
         struct stat st;
-        if (::lstat(path.constData(), &st) == 0 && S_ISLNK(st.st_mode)
+        // A link of ours, or a copy that was never given its name.
+        if (::lstat(path.constData(), &st) == 0 && (S_ISLNK(st.st_mode) || S_ISREG(st.st_mode))
             && qint64(st.st_mtime) < minuteAgo && ::unlink(path.constData()) == 0)
             ++removed;
     }

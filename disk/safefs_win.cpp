@@ -54,6 +54,7 @@ SafeFs::EntryStat SafeFs::statEntry(const QString &path)
     result.isLink = info.isSymLink();
     result.isFile = info.isFile();
     result.identity = fileIdentity(path);
+    result.size = info.size();
     const QDateTime born = info.birthTime();
     result.birthKnown = born.isValid();
     result.birthMsecs = result.birthKnown ? born.toMSecsSinceEpoch() : 0;
@@ -129,6 +130,27 @@ bool SafeFs::renameNoReplace(const QString &from, const QString &to)
     if (file.rename(to))
         return true;
     setErrorText(file.errorString());
+    return false;
+}
+
+bool SafeFs::leadToSameFile(const QString &a, const QString &b)
+{
+    return QFileInfo(a).canonicalFilePath() == QFileInfo(b).canonicalFilePath()
+        && QFileInfo::exists(a);
+}
+
+bool SafeFs::copyAsNew(const QString &source, const QString &destPath, bool *taken)
+{
+    *taken = false;
+    const QString temp = temporaryNameFor(destPath);
+    if (!QFile::copy(source, temp)) {
+        setErrorText(QStringLiteral("Could not copy"));
+        return false;
+    }
+    if (renameNoReplace(temp, destPath))
+        return true;
+    *taken = exists(destPath);
+    QFile::remove(temp);
     return false;
 }
 

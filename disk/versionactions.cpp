@@ -4,7 +4,9 @@
 
 #include <QDate>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 static QString fileNameOf(const QString &path)
 {
@@ -168,4 +170,95 @@ ActionResult VersionActions::goBack(const QString &linkPath)
         return ActionResult::refused(tr("%1, the version before the latest change of %2, is gone")
                                          .arg(fileNameOf(latest.before), fileNameOf(link)));
     return pointLink(link, latest.before);
+}
+
+ActionResult VersionActions::addVersion(const VersionListing &listing, const QString &source)
+{
+    const QFileInfo file(source);
+    const QString shown = file.fileName().isEmpty() ? source : file.fileName();
+    if (!file.exists())
+        return ActionResult::refused(
+            tr("Could not add %1: %2").arg(shown, tr("there is no such file")));
+    if (!file.isFile())
+        return ActionResult::refused(tr("Could not add %1: %2").arg(shown, tr("it is not a file")));
+    // The versions first, so that a copy of the version in use is named as
+    // that version, not as the link leading to it.
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int i = 0; i < listing.entries.size(); ++i) {
+            const VersionEntry &entry = listing.entries.at(i);
+            if ((i == listing.targetIndex) == (pass == 0) || !entry.isFile
+                || !SafeFs::leadToSameFile(entry.path, source))
+                continue;
+            return ActionResult::refused(tr("%1 is already a version of %2, as %3")
+                                             .arg(shown, listing.linkName(), entry.name));
+        }
+    }
+    const QString namedLike = listing.dir.absoluteFilePath(listing.linkName());
+    // Another program may take the free name meanwhile: the next one is tried.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString destination = listing.dir.absoluteFilePath(datedName(namedLike));
+        bool taken = false;
+        if (SafeFs::copyAsNew(source, destination, &taken)) {
+            ActionResult result;
+            result.path = destination;
+            return result;
+        }
+        if (!taken)
+            break;
+    }
+    return ActionResult::refused(tr("Could not add %1: %2").arg(shown, SafeFs::errorString()));
+}
+
+QStringList VersionActions::pruneCandidates(const VersionListing &listing, int keep)
+{
+    QStringList names;
+    int versions = 0;
+    for (int i = 0; i < listing.entries.size(); ++i) {
+        if (i == listing.targetIndex)
+            continue;
+        if (++versions <= keep || listing.isCurrent(i))
+            continue;
+        names << listing.entries.at(i).name;
+    }
+    return names;
+}
+
+ActionResult VersionActions::moveToTrash(const VersionListing &listing, const QString &name)
+{
+    const int index = listing.indexOf(name);
+    if (index < 0 || index == listing.targetIndex)
+        return ActionResult::refused(tr("%1 is not a version of %2; nothing was moved")
+                                         .arg(name, listing.linkName()));
+    const VersionEntry &entry = listing.entries.at(index);
+    // Where the link points now, whoever changed it since the listing.
+    const QString inUse = SafeFs::linkTarget(listing.linkPath());
+    if (listing.isCurrent(index)
+        || (!inUse.isEmpty() && QFileInfo(inUse).absoluteFilePath() == entry.path))
+        return ActionResult::refused(
+            tr("%1 is the version in use; it stays where it is").arg(name));
+    if (SafeFs::fileIdentity(entry.path) != entry.identity)
+        return ActionResult::refused(
+            tr("%1 changed since the listing; nothing was moved").arg(name));
+    // Qt moves a file into "files" of the working directory where it cannot
+    // make the home trash: it is made here first, or nothing is moved.
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    const QString trash = data + QLatin1String("/Trash");
+    if (!QFileInfo(trash).isDir()) {
+        QDir().mkpath(data);
+        if (QDir(data).mkdir(QStringLiteral("Trash")))
+            QFile::setPermissions(trash, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    if (!QFileInfo(trash).isDir())
+        return ActionResult::refused(
+            tr("Could not move %1 to the trash (%2 cannot be made); nothing was removed")
+                .arg(name, trash));
+    QFile file(entry.path);
+    if (!file.moveToTrash())
+        return ActionResult::refused(
+            tr("Could not move %1 to the trash (%2); nothing was removed")
+                .arg(name, file.errorString().isEmpty() ? tr("there is no trash for it")
+                                                        : file.errorString()));
+    ActionResult result;
+    result.path = file.fileName();
+    return result;
 }

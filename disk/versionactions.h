@@ -2,6 +2,7 @@
 #define VERSIONACTIONS_H
 
 #include "actionresult.h"
+#include "versionlisting.h"
 
 #include <QCoreApplication>
 
@@ -41,6 +42,24 @@ public:
     // Points the link back to the version it pointed to before its latest
     // recorded change; going back twice returns to where it was.
     static ActionResult goBack(const QString &linkPath);
+
+    // Copies the file at source into the target's directory as a new
+    // version, under its first free dated name (see datedName), without ever
+    // replacing anything; the link is not changed. A file that already is
+    // one of the listed versions is refused. result.path is the new path.
+    static ActionResult addVersion(const VersionListing &listing, const QString &source);
+
+    // Moves the listed version of that name to the desktop's trash, never
+    // removing it otherwise. Refused for the target itself, for the version
+    // the link points to (as it does now, not as listed), for anything that
+    // is not a listed version, and for a file that changed since the
+    // listing; a file system without a trash refuses and nothing is removed.
+    static ActionResult moveToTrash(const VersionListing &listing, const QString &name);
+
+    // The versions a clean-up that keeps the newest keep moves to the trash:
+    // all but the newest keep versions, and never the version in use or the
+    // target itself. Newest first.
+    static QStringList pruneCandidates(const VersionListing &listing, int keep);
 
     // The first free name of the form base-yyyyMMdd-N.suffix for the file at
     // path, dated today.

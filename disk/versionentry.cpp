@@ -16,6 +16,7 @@ VersionEntry VersionEntry::read(const QDir &dir, const QString &name)
     entry.identity = stat.identity;
     entry.birthKnown = stat.birthKnown;
     entry.birthMsecs = stat.birthMsecs;
+    entry.size = stat.size;
     if (entry.isLink) {
         entry.linkTarget = QFileInfo(QFileInfo(entry.path).symLinkTarget()).absoluteFilePath();
         entry.linkTargetIsExact = SafeFs::linkTargetIsExact(entry.path);

@@ -27,6 +27,7 @@ public:
     QByteArray identity; // SafeFs::fileIdentity
     bool birthKnown = false;
     qint64 birthMsecs = 0;
+    qint64 size = 0; // of what a link leads to, for a link
 };
 
 #endif // VERSIONENTRY_H

@@ -80,7 +80,12 @@ void TestSafeFs::removeStaleTemporaries_onlyOldLinksOfOurs_data()
     QTest::newRow("old link of ours") << ".app.exe.quillfen-1f3a9c" << true << true << true;
     QTest::newRow("old link, earlier naming") << ".app.exe.quillfen-4242-7" << true << true << true;
     QTest::newRow("fresh link of ours") << ".app.exe.quillfen-1f3a9c" << true << false << false;
-    QTest::newRow("old file with our name") << ".app.exe.quillfen-1f3a9c" << false << true << false;
+    // A copy cut short before it got its name.
+    QTest::newRow("old copy of ours") << ".app-20261209-1.exe.quillfen-1f3a9c" << false << true
+                                      << true;
+    QTest::newRow("copy of ours being written")
+        << ".app-20261209-1.exe.quillfen-1f3a9c" << false << false << false;
+    QTest::newRow("old file, not hidden") << "app.exe.quillfen-1f3a9c" << false << true << false;
     QTest::newRow("old link, not hidden") << "app.exe.quillfen-1f3a9c" << true << true << false;
     QTest::newRow("old link, other suffix")
         << ".app.exe.quillfen-1f3a9c.bak" << true << true << false;

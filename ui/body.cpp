@@ -1,4 +1,5 @@
 #include "body.h"
+#include "cleanupdialog.h"
 #include "configstore.h"
 #include "history.h"
 #include "safefs.h"
@@ -8,7 +9,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QMessageBox>
+#include <QMimeData>
 #include <QLabel>
 #include <QPainter>
 #include <QScreen>
@@ -60,15 +66,24 @@ Body::Body(QWidget *parent)
     emptyNote->setTextInteractionFlags(Qt::TextSelectableByMouse);
     emptyNote->hide();
     gridLayout_5->addWidget(emptyNote, 1, 0);
-    auto *quit = new QAction(this);
     // The platform's quit keys, and Ctrl+Q where the platform has none (as
     // under a Windows keyboard scheme).
     QList<QKeySequence> quitKeys = QKeySequence::keyBindings(QKeySequence::Quit);
     if (!quitKeys.contains(QKeySequence(Qt::CTRL | Qt::Key_Q)))
         quitKeys << QKeySequence(Qt::CTRL | Qt::Key_Q);
-    quit->setShortcuts(quitKeys);
-    connect(quit, &QAction::triggered, this, &QWidget::close);
-    addAction(quit);
+    actionQuit->setShortcuts(quitKeys);
+    connect(actionQuit, &QAction::triggered, this, &QWidget::close);
+    connect(actionAddVersion, &QAction::triggered, this, &Body::chooseVersionsToAdd);
+    connect(actionCleanUp, &QAction::triggered, this, &Body::cleanUp);
+    connect(actionAbout, &QAction::triggered, this, &Body::about);
+    // Asked from a row's menu: the question waits for the event loop, so that
+    // no row is on the call stack while the listings go on behind it.
+    exeFiles.onTrashRequest = [this](const QString &name) {
+        QMetaObject::invokeMethod(
+            this, [this, name] { moveToTrash({name}); }, Qt::QueuedConnection);
+    };
+    // Files dropped onto the window are added as versions of the target.
+    setAcceptDrops(true);
     connect(actionPrevious, &QAction::triggered, this, &Body::goBack);
     // The platform's refresh keys (F5 here), and Ctrl+R as many programs have.
     QList<QKeySequence> refreshKeys = QKeySequence::keyBindings(QKeySequence::Refresh);
@@ -455,4 +470,106 @@ void Body::fitToFrame()
     if (margins == fittedFrame)
         return;
     fitToRows();
+}
+
+VersionListing Body::currentListing() const
+{
+    const QFileInfo info = Targets->itemData(Targets->currentIndex(), Qt::UserRole).value<QFileInfo>();
+    return VersionListing::read(info);
+}
+
+void Body::chooseVersionsToAdd()
+{
+    if (Targets->currentIndex() < 0)
+        return;
+    const QStringList files = QFileDialog::getOpenFileNames(this, tr("Add Version"));
+    if (!files.isEmpty())
+        addVersions(files);
+}
+
+void Body::addVersions(const QStringList &files)
+{
+    if (Targets->currentIndex() < 0)
+        return;
+    const VersionListing listing = currentListing();
+    QStringList problems;
+    for (const QString &file : files) {
+        const ActionResult result = VersionActions::addVersion(listing, file);
+        if (!result.ok)
+            problems << result.message;
+        else
+            exeFiles.succeeded = true;
+    }
+    exeFiles.problem = problems.join(QLatin1Char('\n'));
+    listAgainSoon();
+}
+
+void Body::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (Targets->currentIndex() >= 0 && event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void Body::dropEvent(QDropEvent *event)
+{
+    QStringList files;
+    for (const QUrl &url : event->mimeData()->urls()) {
+        if (url.isLocalFile())
+            files << url.toLocalFile();
+    }
+    if (files.isEmpty())
+        return;
+    event->acceptProposedAction();
+    addVersions(files);
+}
+
+void Body::moveToTrash(const QStringList &names)
+{
+    if (names.isEmpty() || Targets->currentIndex() < 0)
+        return;
+    QMessageBox confirm(QMessageBox::Question, tr("Move to Trash"),
+                        tr("Move these versions of %1 to the trash?").arg(Target->text()),
+                        QMessageBox::Yes | QMessageBox::Cancel, this);
+    confirm.setObjectName(QStringLiteral("ConfirmTrash"));
+    confirm.setInformativeText(names.join(QLatin1Char('\n')));
+    confirm.setDefaultButton(QMessageBox::Cancel);
+    if (confirm.exec() != QMessageBox::Yes)
+        return;
+    // The directory as it is now, after the question.
+    const VersionListing listing = currentListing();
+    QStringList problems;
+    for (const QString &name : names) {
+        const ActionResult result = VersionActions::moveToTrash(listing, name);
+        if (!result.ok)
+            problems << result.message;
+        else
+            exeFiles.succeeded = true;
+    }
+    exeFiles.problem = problems.join(QLatin1Char('\n'));
+    listAgainSoon();
+}
+
+void Body::cleanUp()
+{
+    if (Targets->currentIndex() < 0)
+        return;
+    CleanUpDialog dialog(currentListing(), this);
+    if (dialog.exec() == QDialog::Accepted)
+        moveToTrash(dialog.chosen());
+}
+
+void Body::about()
+{
+    const QStringList places = ConfigStore::searchPath(options);
+    QString found;
+    for (const QString &place : places) {
+        if (found.isEmpty() && QFileInfo(place).isFile())
+            found = QFileInfo(place).absoluteFilePath();
+    }
+    QMessageBox::about(
+        this, tr("About Quillfen"),
+        tr("<p><b>Quillfen</b> %1</p><p>Chooses which stored version of a program its link "
+           "points to.</p><p>MIT licence. Uses Qt %2 under the LGPL.</p><p>Configuration: %3</p>")
+            .arg(QStringLiteral(QUILLFEN_VERSION), QString::fromLatin1(qVersion()),
+                 found.isEmpty() ? tr("none found") : found.toHtmlEscaped()));
 }

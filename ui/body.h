@@ -26,7 +26,12 @@ public:
     // that a burst of them (a copy, an unpacked archive) makes one listing.
     static const int QuietMsecs = 150;
 
+    // Copies the files in as new versions of the chosen target.
+    void addVersions(const QStringList &files);
+
 protected:
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -37,6 +42,9 @@ private slots:
     void changedTargets();
     void goBack();
     void directoryChanged(const QString &path);
+    void chooseVersionsToAdd();
+    void cleanUp();
+    void about();
 
 private:
     void initTargets();
@@ -57,6 +65,9 @@ private:
     void showStatus();
     // Configuration lines whose key the program does not know.
     QString unknownKeys() const;
+    VersionListing currentListing() const;
+    // Asks, naming the files, then moves them to the trash.
+    void moveToTrash(const QStringList &names);
     // Back to Previous Version is offered where the history has a version
     // to go back to.
     void updatePrevious();

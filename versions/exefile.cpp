@@ -3,7 +3,12 @@
 
 #include <QApplication>
 #include <QPointer>
+#include <QDateTime>
+#include <QHelpEvent>
 #include <QKeyEvent>
+#include <QLocale>
+#include <QMenu>
+#include <QToolTip>
 
 ExeFile::ExeFile(QDir dir, QString name, QWidget *parent)
     : ExeFile(VersionEntry::read(dir, name), parent)
@@ -26,9 +31,15 @@ ExeFile::ExeFile(const VersionEntry &entry, QWidget *parent)
         if (!RenameB->isHidden())
             rename();
     });
-    // Escape puts the file's name back (a filter costs nothing per row, where
-    // a shortcut would be registered with the application).
+    // Escape puts the file's name back, and the tool tip tells the birth
+    // time and size (a filter costs nothing per row, where a shortcut would
+    // be registered with the application and a tool tip formatted for each).
     Name->installEventFilter(this);
+    for (QWidget *menuOwner : {static_cast<QWidget *>(this), static_cast<QWidget *>(Name)}) {
+        menuOwner->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(menuOwner, &QWidget::customContextMenuRequested, this,
+                [this, menuOwner](const QPoint &at) { showMenu(menuOwner, at); });
+    }
     Link->setReadOnly(true);
     // Both fields are pale (yellow or green): their text stays dark whatever
     // the theme, or a dark theme's white text would vanish on them. The
@@ -51,8 +62,37 @@ ExeFile::ExeFile(const VersionEntry &entry, QWidget *parent)
     }
 }
 
+void ExeFile::showMenu(QWidget *on, const QPoint &at)
+{
+    // A listing while the menu is open may replace the row: the menu is
+    // nobody's child, and the row is not touched if it is gone.
+    QScopedPointer<QMenu> menu(on == Name ? Name->createStandardContextMenu() : new QMenu);
+    menu->setParent(nullptr, menu->windowFlags());
+    if (!menu->isEmpty())
+        menu->addSeparator();
+    QAction *trash = menu->addAction(tr("Move to Trash"));
+    trash->setObjectName(QStringLiteral("actionMoveToTrash"));
+    // The link itself and the version it points to are never moved.
+    trash->setEnabled(!isTarget && !Select->isChecked());
+    const QPointer<ExeFile> alive(this);
+    if (menu->exec(on->mapToGlobal(at)) == trash && alive)
+        emit trashRequested();
+}
+
 bool ExeFile::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == Name && event->type() == QEvent::ToolTip) {
+        const QLocale locale;
+        QString tip = fileInfo.absoluteFilePath();
+        if (entry.birthKnown)
+            tip += QLatin1Char('\n')
+                + tr("Born %1").arg(locale.toString(QDateTime::fromMSecsSinceEpoch(entry.birthMsecs),
+                                                    QLocale::LongFormat));
+        if (isFile)
+            tip += QLatin1Char('\n') + tr("Size %1").arg(locale.formattedDataSize(entry.size));
+        QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), tip, Name);
+        return true;
+    }
     if (watched == Name && event->type() == QEvent::KeyPress
         && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape && Name->isModified()) {
         showPath(Name, fileInfo.fileName(), fileInfo.absoluteFilePath());

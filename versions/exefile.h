@@ -49,6 +49,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The row's menu: "Move to Trash", after the name field's own entries
+    // when it is asked for on the field.
+    void showMenu(QWidget *on, const QPoint &at);
     void refuseRename(const QString &message);
     // Set by the version set when the link could not follow this row's
     // rename.
@@ -65,6 +68,8 @@ signals:
     void problem(QString message);
     // An operation was done.
     void succeeded();
+    // The user asked to move this version to the trash.
+    void trashRequested();
 
 public slots:
     void changeLinkTo(QString link);

@@ -85,6 +85,10 @@ void ExeFiles::wire(ExeFile *row)
     connect(row, SIGNAL(linkIsRenamed()), this, SLOT(reLink()));
     connect(row, &ExeFile::problem, this, &ExeFiles::noteProblem);
     connect(row, &ExeFile::succeeded, this, &ExeFiles::noteSuccess);
+    connect(row, &ExeFile::trashRequested, this, [this, row] {
+        if (onTrashRequest)
+            onTrashRequest(row->entry.name);
+    });
 }
 
 void ExeFiles::findLink(QString base, QString suffix, QDir dir)

@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QObject>
 
+#include <functional>
+
 class QAbstractButton;
 
 // The rows of the current listing: ordered newest first, with the target row
@@ -45,6 +47,10 @@ public:
     QString problem;
     // The last action succeeded; read and cleared by the window.
     bool succeeded = false;
+
+    // Called when the user asks to move the version of that name to the
+    // trash (a signal would renumber the set's slots).
+    std::function<void(const QString &name)> onTrashRequest;
 
 signals:
     void newLink();

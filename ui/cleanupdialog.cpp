@@ -1,0 +1,69 @@
+#include "cleanupdialog.h"
+#include "versionactions.h"
+
+#include <QLocale>
+#include <QPushButton>
+
+CleanUpDialog::CleanUpDialog(const VersionListing &listing, QWidget *parent)
+    : QDialog(parent)
+    , listing(listing)
+{
+    setupUi(this);
+    Intro->setText(tr("Versions of %1 in %2, newest first. The checked ones are moved to the "
+                      "trash; the version in use is never moved.")
+                       .arg(listing.linkName(), listing.dir.absolutePath()));
+    Buttons->button(QDialogButtonBox::Ok)->setText(tr("Move to Trash"));
+    for (int i = 0; i < listing.entries.size(); ++i) {
+        if (i == listing.targetIndex)
+            continue;
+        const VersionEntry &entry = listing.entries.at(i);
+        auto *item = new QListWidgetItem(entry.name, Versions);
+        item->setData(Qt::UserRole, entry.name);
+        item->setToolTip(entry.path);
+        if (listing.isCurrent(i)) {
+            item->setText(tr("%1 (in use)").arg(entry.name));
+            item->setFlags(item->flags() & ~(Qt::ItemIsUserCheckable | Qt::ItemIsEnabled));
+        } else {
+            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+            item->setCheckState(Qt::Unchecked);
+        }
+    }
+    connect(KeepNewest, QOverload<int>::of(&QSpinBox::valueChanged), this,
+            &CleanUpDialog::checkOlderThanKept);
+    connect(Versions, &QListWidget::itemChanged, this, &CleanUpDialog::showFreed);
+    checkOlderThanKept();
+}
+
+void CleanUpDialog::checkOlderThanKept()
+{
+    const QStringList older = VersionActions::pruneCandidates(listing, KeepNewest->value());
+    for (int i = 0; i < Versions->count(); ++i) {
+        QListWidgetItem *item = Versions->item(i);
+        if (item->flags() & Qt::ItemIsUserCheckable)
+            item->setCheckState(older.contains(item->data(Qt::UserRole).toString()) ? Qt::Checked
+                                                                                   : Qt::Unchecked);
+    }
+    showFreed();
+}
+
+QStringList CleanUpDialog::chosen() const
+{
+    QStringList names;
+    for (int i = 0; i < Versions->count(); ++i) {
+        const QListWidgetItem *item = Versions->item(i);
+        if ((item->flags() & Qt::ItemIsUserCheckable) && item->checkState() == Qt::Checked)
+            names << item->data(Qt::UserRole).toString();
+    }
+    return names;
+}
+
+void CleanUpDialog::showFreed()
+{
+    const QStringList names = chosen();
+    qint64 bytes = 0;
+    for (const QString &name : names)
+        bytes += listing.entries.at(listing.indexOf(name)).size;
+    Freed->setText(tr("Checked: %1, freeing %2")
+                       .arg(QString::number(names.size()), QLocale().formattedDataSize(bytes)));
+    Buttons->button(QDialogButtonBox::Ok)->setEnabled(!names.isEmpty());
+}
