@@ -55,6 +55,89 @@
             <source>line %1: unknown key %2</source>
             <translation>%1 行目: 不明なキー %2</translation>
         </message>
+        <message>
+            <source>&amp;File</source>
+            <translation>ファイル(&amp;F)</translation>
+        </message>
+        <message>
+            <source>&amp;Help</source>
+            <translation>ヘルプ(&amp;H)</translation>
+        </message>
+        <message>
+            <source>&amp;Add Version…</source>
+            <translation>バージョンを追加(&amp;A)…</translation>
+        </message>
+        <message>
+            <source>Copy a file into the target's directory as its newest version</source>
+            <translation>ファイルをターゲットのディレクトリに最新のバージョンとしてコピーします</translation>
+        </message>
+        <message>
+            <source>&amp;Quit</source>
+            <translation>終了(&amp;Q)</translation>
+        </message>
+        <message>
+            <source>&amp;Clean Up…</source>
+            <translation>整理(&amp;C)…</translation>
+        </message>
+        <message>
+            <source>Move old versions to the trash</source>
+            <translation>古いバージョンをゴミ箱に移します</translation>
+        </message>
+        <message>
+            <source>&amp;About Quillfen</source>
+            <translation>クイルフェンについて(&amp;A)</translation>
+        </message>
+        <message>
+            <source>Add Version</source>
+            <translation>バージョンを追加</translation>
+        </message>
+        <message>
+            <source>Move to Trash</source>
+            <translation>ゴミ箱に移す</translation>
+        </message>
+        <message>
+            <source>Move these versions of %1 to the trash?</source>
+            <translation>%1 の次のバージョンをゴミ箱に移しますか?</translation>
+        </message>
+        <message>
+            <source>About Quillfen</source>
+            <translation>クイルフェンについて</translation>
+        </message>
+        <message>
+            <source>&lt;p&gt;&lt;b&gt;Quillfen&lt;/b&gt; %1&lt;/p&gt;&lt;p&gt;Chooses which stored version of a program its link points to.&lt;/p&gt;&lt;p&gt;MIT licence. Uses Qt %2 under the LGPL.&lt;/p&gt;&lt;p&gt;Configuration: %3&lt;/p&gt;</source>
+            <translation>&lt;p&gt;&lt;b&gt;クイルフェン&lt;/b&gt; %1&lt;/p&gt;&lt;p&gt;プログラムのリンクが指す保存済みバージョンを選びます。&lt;/p&gt;&lt;p&gt;MIT ライセンス。Qt %2 を LGPL のもとで使用しています。&lt;/p&gt;&lt;p&gt;設定ファイル: %3&lt;/p&gt;</translation>
+        </message>
+        <message>
+            <source>none found</source>
+            <translation>見つかりません</translation>
+        </message>
+    </context>
+    <context>
+        <name>CleanUpDialog</name>
+        <message>
+            <source>Clean Up</source>
+            <translation>整理</translation>
+        </message>
+        <message>
+            <source>&amp;Keep the newest</source>
+            <translation>新しいものから残す数(&amp;K)</translation>
+        </message>
+        <message>
+            <source>Versions of %1 in %2, newest first. The checked ones are moved to the trash; the version in use is never moved.</source>
+            <translation>%2 にある %1 のバージョン（新しい順）。チェックしたものをゴミ箱に移します。使用中のバージョンは移しません。</translation>
+        </message>
+        <message>
+            <source>Move to Trash</source>
+            <translation>ゴミ箱に移す</translation>
+        </message>
+        <message>
+            <source>%1 (in use)</source>
+            <translation>%1（使用中）</translation>
+        </message>
+        <message>
+            <source>Checked: %1, freeing %2</source>
+            <translation>チェック: %1 件、%2 を解放</translation>
+        </message>
     </context>
     <context>
         <name>CommandLine</name>
@@ -75,6 +158,10 @@
             <translation>%1: 引数が多すぎます</translation>
         </message>
         <message>
+            <source>--dry-run goes with --prune only</source>
+            <translation>--dry-run は --prune とだけ使えます</translation>
+        </message>
+        <message>
             <source>Usage: quillfen [-e] [-c FILE] [-config FILE]
        quillfen --list [TARGET]
        quillfen --set TARGET VERSION
@@ -82,6 +169,8 @@
        quillfen --rename TARGET VERSION NEWNAME
        quillfen --previous TARGET
        quillfen --history [TARGET]
+       quillfen --add TARGET FILE
+       quillfen --prune TARGET KEEP [--dry-run]
        quillfen -h | --help | --version
 </source>
             <translation>使い方: quillfen [-e] [-c ファイル] [-config ファイル]
@@ -91,6 +180,8 @@
         quillfen --rename ターゲット バージョン 新しい名前
         quillfen --previous ターゲット
         quillfen --history [ターゲット]
+        quillfen --add ターゲット ファイル
+        quillfen --prune ターゲット 残す数 [--dry-run]
         quillfen -h | --help | --version
 </translation>
         </message>
@@ -111,6 +202,12 @@ or from the command line with the commands below, which need no display.
   --previous TARGET    point the link back to the version before its latest
                        change; twice returns to where it was
   --history [TARGET]   the recorded changes of the links, newest last
+  --add TARGET FILE    copy FILE in as the newest version, under a dated name,
+                       and print that name; the link is not changed
+  --prune TARGET KEEP [--dry-run]
+                       move all versions but the newest KEEP to the trash, never
+                       the one in use, and print each name moved (or, with
+                       --dry-run, that would be)
   -e                   no translation: English texts instead of Japanese
   -c FILE              read the configuration from FILE instead of config.cfg
   -config FILE         the same; when both are given, -config wins
@@ -152,6 +249,13 @@ Exit status: 0 done, 1 the disk refused (nothing was changed), 2 bad usage.
                        元に戻ります
   --history [ターゲット]
                        記録されたリンクの変更（新しいものが最後）
+  --add ターゲット ファイル
+                       ファイルを日付付きの名前で最新のバージョンとしてコピーし、
+                       その名前を表示します。リンクは変更しません
+  --prune ターゲット 残す数 [--dry-run]
+                       新しいものから残す数だけを残し、他のバージョンをゴミ箱に
+                       移して名前を表示します（使用中のものは移しません）。
+                       --dry-run では移すものを表示するだけです
   -e                   翻訳なし: 日本語の代わりに英語で表示します
   -c ファイル          config.cfg の代わりにファイルから設定を読みます
   -config ファイル     同上。両方あるときは -config が優先されます
@@ -176,10 +280,10 @@ $XDG_CONFIG_HOME/quillfen/config.cfg（~/.config/quillfen/config.cfg）を
         </message>
         <message>
             <source>quillfen: the window needs a display, and none was found (DISPLAY and WAYLAND_DISPLAY are not set).
-These work without one: --list, --set, --to-link, --rename, --previous, --history, --help and --version.
+These work without one: --list, --set, --to-link, --rename, --previous, --history, --add, --prune, --help and --version.
 </source>
             <translation>quillfen: ウィンドウにはディスプレイが必要ですが、見つかりません（DISPLAY と WAYLAND_DISPLAY が設定されていません）。
-ディスプレイなしで使えるもの: --list、--set、--to-link、--rename、--previous、--history、--help、--version。
+ディスプレイなしで使えるもの: --list、--set、--to-link、--rename、--previous、--history、--add、--prune、--help、--version。
 </translation>
         </message>
     </context>
@@ -213,6 +317,10 @@ These work without one: --list, --set, --to-link, --rename, --previous, --histor
             <source>Could not read the history %1: %2</source>
             <translation>履歴 %1 を読み取れませんでした: %2</translation>
         </message>
+        <message>
+            <source>KEEP must be a number of versions, 0 or more, not %1</source>
+            <translation>残す数には 0 以上の数を指定してください（%1 は使えません）</translation>
+        </message>
     </context>
     <context>
         <name>ExeFile</name>
@@ -227,6 +335,18 @@ These work without one: --list, --set, --to-link, --rename, --previous, --histor
         <message>
             <source>to Link</source>
             <translation>リンク化</translation>
+        </message>
+        <message>
+            <source>Move to Trash</source>
+            <translation>ゴミ箱に移す</translation>
+        </message>
+        <message>
+            <source>Born %1</source>
+            <translation>作成 %1</translation>
+        </message>
+        <message>
+            <source>Size %1</source>
+            <translation>サイズ %1</translation>
         </message>
     </context>
     <context>
@@ -289,6 +409,46 @@ These work without one: --list, --set, --to-link, --rename, --previous, --histor
         <message>
             <source>%1, the version before the latest change of %2, is gone</source>
             <translation>%2 の最後の変更の前のバージョン %1 がありません</translation>
+        </message>
+        <message>
+            <source>Could not add %1: %2</source>
+            <translation>%1 を追加できませんでした: %2</translation>
+        </message>
+        <message>
+            <source>there is no such file</source>
+            <translation>そのようなファイルはありません</translation>
+        </message>
+        <message>
+            <source>it is not a file</source>
+            <translation>ファイルではありません</translation>
+        </message>
+        <message>
+            <source>%1 is already a version of %2, as %3</source>
+            <translation>%1 は既に %2 のバージョン %3 です</translation>
+        </message>
+        <message>
+            <source>%1 is not a version of %2; nothing was moved</source>
+            <translation>%1 は %2 のバージョンではないため、何も移しませんでした</translation>
+        </message>
+        <message>
+            <source>%1 is the version in use; it stays where it is</source>
+            <translation>%1 は使用中のバージョンなので、移しません</translation>
+        </message>
+        <message>
+            <source>%1 changed since the listing; nothing was moved</source>
+            <translation>%1 は一覧の後に変更されたため、何も移しませんでした</translation>
+        </message>
+        <message>
+            <source>Could not move %1 to the trash (%2 cannot be made); nothing was removed</source>
+            <translation>%1 をゴミ箱に移せませんでした（%2 を作れません）。何も削除していません</translation>
+        </message>
+        <message>
+            <source>Could not move %1 to the trash (%2); nothing was removed</source>
+            <translation>%1 をゴミ箱に移せませんでした（%2）。何も削除していません</translation>
+        </message>
+        <message>
+            <source>there is no trash for it</source>
+            <translation>そのためのゴミ箱がありません</translation>
         </message>
     </context>
 </TS>
