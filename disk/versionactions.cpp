@@ -236,7 +236,9 @@ ActionResult VersionActions::moveToTrash(const VersionListing &listing, const QS
         || (!inUse.isEmpty() && QFileInfo(inUse).absoluteFilePath() == entry.path))
         return ActionResult::refused(
             tr("%1 is the version in use; it stays where it is").arg(name));
-    if (SafeFs::fileIdentity(entry.path) != entry.identity)
+    const SafeFs::EntryStat now = SafeFs::statEntry(entry.path);
+    if (now.identity != entry.identity || now.birthKnown != entry.birthKnown
+        || now.birthMsecs != entry.birthMsecs)
         return ActionResult::refused(
             tr("%1 changed since the listing; nothing was moved").arg(name));
     // Qt moves a file into "files" of the working directory where it cannot

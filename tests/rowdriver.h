@@ -67,6 +67,17 @@ inline ExeFile *rowNamed(const QWidget *window, const QString &name)
     return nullptr;
 }
 
+// The names of the checked versions.
+inline QStringList current(const QWidget *window)
+{
+    QStringList names;
+    for (ExeFile *row : rows(window)) {
+        if (select(row)->isChecked())
+            names << nameOf(row);
+    }
+    return names;
+}
+
 // What the window's status bar says now.
 inline QString status(const QWidget *window)
 {

@@ -60,6 +60,12 @@ void TestCommandLine::init()
                           false)
                   .toUtf8());
     qputenv("XDG_STATE_HOME", work->filePath(QStringLiteral("state")).toUtf8());
+    // A build to bring in.
+    QFile build(work->filePath(QStringLiteral("new.bin")));
+    QVERIFY(build.open(QIODevice::WriteOnly) && build.write("new build") == 9);
+    build.close();
+    QVERIFY(build.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                 | QFile::ReadGroup | QFile::ExeGroup | QFile::ExeOther));
 }
 
 void TestCommandLine::cleanup()
@@ -72,6 +78,8 @@ void TestCommandLine::cleanup()
 QString TestCommandLine::substituted(QString text, bool forPattern) const
 {
     text.replace(QLatin1String("DATED"), dated());
+    text.replace(QLatin1String("WORK"),
+                 forPattern ? QRegularExpression::escape(work->path()) : work->path());
     return text.replace(QLatin1String("DIR"),
                         forPattern ? QRegularExpression::escape(dir->path()) : dir->path());
 }
@@ -97,6 +105,7 @@ TestCommandLine::Run TestCommandLine::quillfen(const QStringList &arguments)
     for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         environment.remove(QLatin1String(name));
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), work->filePath(QStringLiteral("xdg")));
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), work->filePath(QStringLiteral("data")));
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(work->path());
     process.start(qEnvironmentVariable("QUILLFEN_BINARY"), arguments);
@@ -112,8 +121,9 @@ TestCommandLine::Run TestCommandLine::quillfen(const QStringList &arguments)
 void TestCommandLine::command_data()
 {
     QTest::addColumn<QString>("setup"); // app.exe: "link" to app-1.exe, "plain" or "none"
-    // Run first, each to succeed: a command line, "rm NAME", "chattr +i" or
-    // "block history" (a file where the history's folder belongs).
+    // Run first, each to succeed: a command line, "rm NAME", "chattr +i",
+    // "block history" or "block trash" (a file where the history's or the
+    // trash's folder belongs).
     QTest::addColumn<QStringList>("earlier");
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("exitCode");
@@ -220,6 +230,46 @@ void TestCommandLine::command_data()
     row("history of another target") << "link" << QStringList {"--set app.exe app-2.exe"}
                                       << QStringList {"--history", "other.exe"} << 0 << "" << ""
                                       << "app-2.exe";
+    row("add") << "link" << none << QStringList {"-e", "--add", "app.exe", "WORK/new.bin"} << 0
+               << "DATED\n" << "" << "app-1.exe";
+    row("add, the same file as a version")
+        << "link" << none << QStringList {"-e", "--add", "app.exe", "DIR/app-2.exe"} << 1 << ""
+        << "app-2.exe is already a version of app.exe, as app-2.exe" << "app-1.exe";
+    row("add, the version in use through its link")
+        << "link" << none << QStringList {"-e", "--add", "app.exe", "DIR/app.exe"} << 1 << ""
+        << "app.exe is already a version of app.exe, as app-1.exe" << "app-1.exe";
+    row("add, no such file") << "link" << none
+                             << QStringList {"-e", "--add", "app.exe", "WORK/nothing.bin"} << 1
+                             << "" << "there is no such file" << "app-1.exe";
+    row("add, a directory") << "link" << none << QStringList {"-e", "--add", "app.exe", "DIR/sub"}
+                            << 1 << "" << "it is not a file" << "app-1.exe";
+    row("add, the directory cannot be written")
+        << "link" << QStringList {"chattr +i"}
+        << QStringList {"-e", "--add", "app.exe", "WORK/new.bin"} << 1 << ""
+        << "Could not add new.bin: Operation not permitted" << "app-1.exe";
+    row("add, missing argument") << "link" << none << QStringList {"-e", "--add", "app.exe"} << 2
+                                 << "" << "--add: an argument is missing" << "app-1.exe";
+    row("prune, dry run") << "link" << none
+                          << QStringList {"-e", "--prune", "app.exe", "1", "--dry-run"} << 0
+                          << "app-2.exe\n" << "" << "app-1.exe";
+    row("prune, the one in use stays") << "link" << none
+                                       << QStringList {"-e", "--prune", "app.exe", "0"} << 0
+                                       << "app-3.exe\napp-2.exe\n" << "" << "app-1.exe";
+    row("prune, keep more than there are") << "link" << none
+                                           << QStringList {"-e", "--prune", "app.exe", "5"} << 0
+                                           << "" << "" << "app-1.exe";
+    row("prune, a plain target stays") << "plain" << none
+                                       << QStringList {"-e", "--prune", "app.exe", "2"} << 0
+                                       << "app-1.exe\n" << "" << "<plain>";
+    row("prune, KEEP not a number") << "link" << none
+                                    << QStringList {"-e", "--prune", "app.exe", "all"} << 2 << ""
+                                    << "KEEP must be a number" << "app-1.exe";
+    row("prune, no trash to be had") << "link" << QStringList {"block trash"}
+                                     << QStringList {"-e", "--prune", "app.exe", "1"} << 1 << ""
+                                     << "Could not move app-2.exe to the trash" << "app-1.exe";
+    row("--dry-run without --prune") << "link" << none
+                                     << QStringList {"-e", "--list", "app.exe", "--dry-run"} << 2
+                                     << "" << "--dry-run goes with --prune only" << "app-1.exe";
     row("unknown option with two dashes") << "link" << none << QStringList {"-e", "--bogus"} << 2
                                           << "" << "unknown option --bogus\nUsage:"
                                           << "app-1.exe";
@@ -273,6 +323,9 @@ void TestCommandLine::command()
             QVERIFY(QDir(work->path()).mkpath(QStringLiteral("state")));
             QFile blocker(work->filePath(QStringLiteral("state/quillfen")));
             QVERIFY(blocker.open(QIODevice::WriteOnly));
+        } else if (step == QLatin1String("block trash")) {
+            QFile blocker(work->filePath(QStringLiteral("data")));
+            QVERIFY(blocker.open(QIODevice::WriteOnly));
         } else if (words.first() == QLatin1String("chattr")) {
             if (QProcess::execute(QStringLiteral("chattr"), {words.at(1), dir->path()}) != 0)
                 QSKIP("chattr +i is not supported here");
@@ -282,8 +335,10 @@ void TestCommandLine::command()
             QVERIFY2(run.exitCode == 0, qPrintable(step + QLatin1String(": ") + run.err));
         }
     }
+    const QStringList entriesBefore = dir->entries();
+    const QString linkedBefore = this->linkedTo();
     QStringList contents;
-    for (const QString &name : dir->entries())
+    for (const QString &name : entriesBefore)
         contents << QString::fromUtf8(dir->read(name));
 
     QStringList args;
@@ -300,10 +355,21 @@ void TestCommandLine::command()
     if (err.isEmpty())
         QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
     QCOMPARE(this->linkedTo(), substituted(linkedTo, false));
-    // No content is lost, whatever was asked.
+    // A refusal changes nothing, not even a hidden name.
+    if (exitCode != 0) {
+        QCOMPARE(dir->entries(), entriesBefore);
+        QCOMPARE(this->linkedTo(), linkedBefore);
+    }
+    // No content is lost, whatever was asked: only a clean-up moves some of
+    // it, to the trash.
     QStringList after;
     for (const QString &name : dir->entries())
         after << QString::fromUtf8(dir->read(name));
+    const QDir trash(work->filePath(QStringLiteral("data/Trash/files")));
+    if (arguments.contains(QLatin1String("--prune")) && !arguments.contains(QLatin1String("--dry-run"))) {
+        for (const QString &name : trash.entryList(QDir::Files))
+            after << QString::fromUtf8(VersionDir::readFile(trash.filePath(name)));
+    }
     for (const QString &content : qAsConst(contents))
         QVERIFY2(after.contains(content), qPrintable(content));
 }

@@ -1,3 +1,4 @@
+#include "safefs.h"
 #include "versiondir.h"
 
 #include <QProcess>
@@ -17,6 +18,8 @@ private slots:
     void killedAction_nameAlwaysLeadsToAVersion();
     void withoutExchangeOrHardLinks_actionsStillWork_data();
     void withoutExchangeOrHardLinks_actionsStillWork();
+    void copyCutShort_leavesNoPartialVersion_data();
+    void copyCutShort_leavesNoPartialVersion();
 
 private:
     // Runs the action's program under strace with the given tampering; the
@@ -208,6 +211,54 @@ void TestKillPoints::withoutExchangeOrHardLinks_actionsStillWork()
         expected.replace(0, linkedTo);
     expected.sort();
     QCOMPARE(dir.entries(), expected);
+}
+
+void TestKillPoints::copyCutShort_leavesNoPartialVersion_data()
+{
+    QTest::addColumn<QString>("tamper");
+    QTest::addColumn<int>("exitCode"); // -1: killed
+    QTest::addColumn<bool>("added"); // the new version stands, whole
+    // The copy's own calls: writing it, flushing it, naming it, removing the
+    // temporary name, flushing the directory.
+    QTest::newRow("killed before writing") << "inject=write:signal=KILL:when=1" << -1 << false;
+    QTest::newRow("killed before flushing") << "inject=fsync:signal=KILL:when=1" << -1 << false;
+    QTest::newRow("killed before naming") << "inject=link:signal=KILL:when=1" << -1 << false;
+    QTest::newRow("killed after naming") << "inject=unlink:signal=KILL:when=1" << -1 << true;
+    QTest::newRow("disk full") << "inject=write:error=ENOSPC:when=1" << 1 << false;
+    QTest::newRow("flush fails") << "inject=fsync:error=EIO:when=1" << 1 << false;
+    QTest::newRow("no hard links") << "inject=link:error=EPERM" << 0 << true;
+}
+
+void TestKillPoints::copyCutShort_leavesNoPartialVersion()
+{
+    QFETCH(QString, tamper);
+    QFETCH(int, exitCode);
+    QFETCH(bool, added);
+    VersionDir dir;
+    QStringList arguments = prepare(dir, QStringLiteral("pick"), QStringLiteral("command line"));
+    const QString source = work.filePath(QStringLiteral("build.bin"));
+    QFile build(source);
+    QVERIFY(build.open(QIODevice::WriteOnly) && build.write(QByteArray(200000, 'b')) == 200000);
+    build.close();
+    arguments.replace(3, QStringLiteral("--add"));
+    arguments.replace(5, source);
+    const int code = runDriver({"-e", "trace=write,fsync,link,unlink", "-e", tamper}, arguments);
+    QCOMPARE(exitCode < 0 ? code != 0 && code != 1 : code == exitCode, true);
+    const QString dated = QStringLiteral("app-%1-1.exe")
+                              .arg(QDate::currentDate().toString(QStringLiteral("yyyyMMdd")));
+    QCOMPARE(QFileInfo::exists(dir.path(dated)), added);
+    if (added)
+        QCOMPARE(dir.read(dated), QByteArray(200000, 'b'));
+    // Nothing else under a version's name; at most our hidden temporary,
+    // and none where the program could clean up after itself.
+    for (const QString &name : dir.entries()) {
+        if (name.startsWith(QLatin1Char('.')))
+            QVERIFY2(exitCode < 0 && SafeFs::isTemporaryName(name), qPrintable(name));
+        else
+            QVERIFY2(QStringList({"app-1.exe", "app-2.exe", "app.exe", dated}).contains(name),
+                     qPrintable(name));
+    }
+    QCOMPARE(dir.linkTarget(QStringLiteral("app.exe")), QStringLiteral("app-1.exe"));
 }
 
 QTEST_MAIN(TestKillPoints)

@@ -5,6 +5,13 @@
 #include "versiondir.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QSpinBox>
+#include <QToolTip>
 #include <QFileSystemWatcher>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -34,6 +41,9 @@ private slots:
     void mixedChanges_showWhatAFreshWindowShows();
     void status_clearedByTheNextSuccess();
     void status_unknownConfigKeyNamed();
+    void drop_addsTheFiles();
+    void cleanUp_movesTheCheckedToTheTrash();
+    void toolTip_tellsBirthAndSize();
 
 private:
     void makeBody();
@@ -297,6 +307,85 @@ void TestLive::status_unknownConfigKeyNamed()
     QCOMPARE(rowNames(body.data()), (QStringList {"app.exe", "app-2.exe", "app-1.exe"}));
     // The store keeps the line.
     QCOMPARE(config.allKeys.first(), QStringLiteral("Taget"));
+}
+
+void TestLive::drop_addsTheFiles()
+{
+    makeBody();
+    QTemporaryDir downloads;
+    QList<QUrl> urls;
+    for (const char *name : {"build-a.bin", "build-b.bin"}) {
+        QFile file(downloads.filePath(QLatin1String(name)));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(name) > 0);
+        urls << QUrl::fromLocalFile(file.fileName());
+    }
+    QMimeData mime;
+    mime.setUrls(urls);
+    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(body.data(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(body.data(), &drop);
+    settle();
+    const QString dated = QStringLiteral("app-%1-%2.exe")
+                              .arg(QDate::currentDate().toString(QStringLiteral("yyyyMMdd")));
+    QCOMPARE(dir->read(dated.arg(1)), QByteArray("build-a.bin"));
+    QCOMPARE(dir->read(dated.arg(2)), QByteArray("build-b.bin"));
+    QCOMPARE(rows(body.data()).size(), 5);
+    QCOMPARE(current(body.data()), QStringList {"app-1.exe"});
+}
+
+void TestLive::cleanUp_movesTheCheckedToTheTrash()
+{
+    QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", data.path().toUtf8());
+    dir->add(QStringLiteral("app-3.exe"), "3");
+    dir->add(QStringLiteral("app-4.exe"), "4");
+    makeBody();
+    // The dialog keeps the newest one and checks the two older ones but not
+    // app-1.exe, which is in use; the question names them.
+    QString freed;
+    QString asked;
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, this, [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto *dialog = qobject_cast<QDialog *>(modal)) {
+            if (auto *keep = dialog->findChild<QSpinBox *>(QStringLiteral("KeepNewest"))) {
+                keep->setValue(1);
+                freed = dialog->findChild<QLabel *>(QStringLiteral("Freed"))->text();
+                dialog->accept();
+            } else if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+                asked = box->informativeText();
+                box->button(QMessageBox::Yes)->click();
+                answer.stop();
+            }
+        }
+    });
+    answer.start(20);
+    body->findChild<QAction *>(QStringLiteral("actionCleanUp"))->trigger();
+    settle();
+    QCOMPARE(freed, QStringLiteral("Checked: 2, freeing 2 bytes"));
+    QCOMPARE(asked, QStringLiteral("app-3.exe\napp-2.exe"));
+    QCOMPARE(rowNames(body.data()), (QStringList {"app.exe", "app-4.exe", "app-1.exe"}));
+    QCOMPARE(QDir(data.filePath(QStringLiteral("Trash/files"))).entryList(QDir::Files),
+             (QStringList {"app-2.exe", "app-3.exe"}));
+    qunsetenv("XDG_DATA_HOME");
+}
+
+void TestLive::toolTip_tellsBirthAndSize()
+{
+    makeBody();
+    QLineEdit *name = edit(rowNamed(body.data(), QStringLiteral("app-2.exe")), "Name");
+    QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), name->mapToGlobal(QPoint(5, 5)));
+    QCoreApplication::sendEvent(name, &help);
+    const QString tip = QToolTip::text();
+    QVERIFY2(tip.startsWith(dir->path(QStringLiteral("app-2.exe")) + QLatin1Char('\n'))
+                 && tip.contains(QStringLiteral("Born ")) && tip.contains(QStringLiteral("Size 1 bytes")),
+             qPrintable(tip));
+    // A link's path shows from its start, whole in its tool tip.
+    QLineEdit *link = edit(rowNamed(body.data(), QStringLiteral("app.exe")), "Link");
+    QCOMPARE(link->cursorPosition(), 0);
+    QCOMPARE(link->toolTip(), dir->path(QStringLiteral("app-1.exe")));
 }
 
 QTEST_MAIN(TestLive)

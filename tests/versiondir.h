@@ -41,9 +41,11 @@ public:
             qFatal("cannot link %s", qPrintable(name));
     }
 
-    QByteArray read(const QString &name) const
+    QByteArray read(const QString &name) const { return readFile(path(name)); }
+
+    static QByteArray readFile(const QString &path)
     {
-        QFile file(path(name));
+        QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
 

@@ -1,0 +1,160 @@
+#include "safefs.h"
+#include "versionactions.h"
+#include "versiondir.h"
+
+#include <QtTest>
+
+// The rules of bringing versions in and clearing them out, on real files,
+// with the trash in a temporary XDG_DATA_HOME.
+class TestVersionActions : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void pruneCandidates_data();
+    void pruneCandidates();
+    void moveToTrash_data();
+    void moveToTrash();
+    void addVersion_copiesContentAndMode();
+
+private:
+    VersionListing listing() const
+    {
+        return VersionListing::read(QFileInfo(dir->path(QStringLiteral("app.exe"))));
+    }
+    QScopedPointer<VersionDir> dir;
+    QTemporaryDir data;
+};
+
+void TestVersionActions::initTestCase()
+{
+    VersionDir probe;
+    if (!probe.hasBirthTimes())
+        QSKIP("this file system keeps no birth times, so no newest-first order can be checked");
+    qputenv("XDG_DATA_HOME", data.path().toUtf8());
+}
+
+void TestVersionActions::init()
+{
+    dir.reset(new VersionDir);
+}
+
+void TestVersionActions::pruneCandidates_data()
+{
+    QTest::addColumn<QStringList>("versions"); // oldest first
+    QTest::addColumn<QString>("target"); // "link NAME", "plain" or "none"
+    QTest::addColumn<int>("keep");
+    QTest::addColumn<QStringList>("moved"); // newest first
+    const QStringList five {"app-1.exe", "app-2.exe", "app-3.exe", "app-4.exe", "app-5.exe"};
+    QTest::newRow("keep 3 of 5") << five << "link app-5.exe" << 3
+                                 << QStringList {"app-2.exe", "app-1.exe"};
+    QTest::newRow("the old one in use stays") << five << "link app-1.exe" << 3
+                                              << QStringList {"app-2.exe"};
+    QTest::newRow("keep 0, all but the one in use") << five << "link app-3.exe" << 0
+                                                    << QStringList {"app-5.exe", "app-4.exe",
+                                                                    "app-2.exe", "app-1.exe"};
+    QTest::newRow("keep more than there are") << five << "link app-5.exe" << 9 << QStringList();
+    QTest::newRow("a plain target is no version") << five << "plain" << 4
+                                                  << QStringList {"app-1.exe"};
+    QTest::newRow("no link, nothing in use") << five << "none" << 3
+                                             << QStringList {"app-2.exe", "app-1.exe"};
+    QTest::newRow("a link leading elsewhere") << five << "link ../elsewhere.exe" << 4
+                                              << QStringList {"app-1.exe"};
+}
+
+void TestVersionActions::pruneCandidates()
+{
+    QFETCH(QStringList, versions);
+    QFETCH(QString, target);
+    QFETCH(int, keep);
+    QFETCH(QStringList, moved);
+    for (const QString &name : versions)
+        dir->add(name, name.toUtf8());
+    if (target.startsWith(QLatin1String("link ")))
+        QVERIFY(QFile::link(target.mid(5), dir->path(QStringLiteral("app.exe"))));
+    else if (target == QLatin1String("plain"))
+        dir->add(QStringLiteral("app.exe"), "plain");
+    // A stranger and a temporary of ours are never among them.
+    dir->add(QStringLiteral("other.exe"), "stranger");
+    dir->add(QStringLiteral(".app.exe.quillfen-1f3a9c"), "temporary");
+    QCOMPARE(VersionActions::pruneCandidates(listing(), keep), moved);
+}
+
+void TestVersionActions::moveToTrash_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("before"); // what happens between listing and moving
+    QTest::addColumn<QString>("refusal"); // empty: moved
+    QTest::newRow("an old version") << "app-1.exe" << "" << "";
+    QTest::newRow("the target") << "app.exe" << "" << "is not a version";
+    QTest::newRow("the version in use") << "app-2.exe" << "" << "is the version in use";
+    QTest::newRow("in use since the listing") << "app-1.exe" << "point" << "is the version in use";
+    QTest::newRow("replaced since the listing") << "app-1.exe" << "replace" << "changed since";
+    QTest::newRow("a stranger") << "other.exe" << "" << "is not a version";
+    QTest::newRow("our temporary") << ".app.exe.quillfen-1f3a9c" << "" << "is not a version";
+    QTest::newRow("gone") << "app-1.exe" << "remove" << "changed since";
+}
+
+void TestVersionActions::moveToTrash()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, before);
+    QFETCH(QString, refusal);
+    dir->add(QStringLiteral("app-1.exe"), "1");
+    dir->add(QStringLiteral("app-2.exe"), "2");
+    dir->link(QStringLiteral("app-2.exe"), QStringLiteral("app.exe"));
+    dir->add(QStringLiteral("other.exe"), "stranger");
+    dir->add(QStringLiteral(".app.exe.quillfen-1f3a9c"), "temporary");
+    const VersionListing listed = listing();
+    const QString path = dir->path(QStringLiteral("app-1.exe"));
+    if (before == QLatin1String("point")) {
+        QVERIFY(SafeFs::pointLinkTo(path, dir->path(QStringLiteral("app.exe"))));
+    } else if (before == QLatin1String("replace")) {
+        QVERIFY(QFile::remove(path));
+        dir->add(QStringLiteral("app-1.exe"), "someone else's");
+    } else if (before == QLatin1String("remove")) {
+        QVERIFY(QFile::remove(path));
+    }
+    const QStringList entries = dir->entries();
+    const ActionResult result = VersionActions::moveToTrash(listed, name);
+    QCOMPARE(result.ok, refusal.isEmpty());
+    QVERIFY2(result.message.contains(refusal), qPrintable(result.message));
+    if (!result.ok) {
+        QCOMPARE(dir->entries(), entries);
+        return;
+    }
+    QVERIFY(!SafeFs::exists(dir->path(name)));
+    QCOMPARE(VersionDir::readFile(result.path), QByteArray("1"));
+    QVERIFY(result.path.startsWith(data.path() + QStringLiteral("/Trash/files/")));
+    QVERIFY(QFileInfo::exists(data.path() + QStringLiteral("/Trash/info/")
+                              + QFileInfo(result.path).fileName() + QStringLiteral(".trashinfo")));
+}
+
+void TestVersionActions::addVersion_copiesContentAndMode()
+{
+    dir->add(QStringLiteral("app-1.exe"), "1");
+    dir->link(QStringLiteral("app-1.exe"), QStringLiteral("app.exe"));
+    QTemporaryDir downloads;
+    QFile build(downloads.filePath(QStringLiteral("app-nightly.exe")));
+    QVERIFY(build.open(QIODevice::WriteOnly) && build.write("nightly") == 7);
+    build.close();
+    const QFile::Permissions mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+        | QFile::ReadGroup | QFile::ExeGroup;
+    QVERIFY(build.setPermissions(mode));
+    const QString dated = QStringLiteral("app-%1-%2.exe")
+                              .arg(QDate::currentDate().toString(QStringLiteral("yyyyMMdd")));
+    for (int n = 1; n <= 2; ++n) {
+        const ActionResult result = VersionActions::addVersion(listing(), build.fileName());
+        QVERIFY2(result.ok, qPrintable(result.message));
+        QCOMPARE(QFileInfo(result.path).fileName(), dated.arg(n));
+        QCOMPARE(dir->read(dated.arg(n)), QByteArray("nightly"));
+        QCOMPARE(QFile::permissions(result.path) & 0x7077, mode & 0x7077); // owner, group, others
+    }
+    QCOMPARE(dir->linkTarget(QStringLiteral("app.exe")), QStringLiteral("app-1.exe"));
+    QCOMPARE(dir->entries(), (QStringList {"app-1.exe", dated.arg(1), dated.arg(2), "app.exe"}));
+}
+
+QTEST_MAIN(TestVersionActions)
+#include "tst_versionactions.moc"
