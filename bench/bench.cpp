@@ -192,6 +192,15 @@ int main(int argc, char *argv[])
             worstGrowth = std::max(worstGrowth, r.listing / p.listing * scale);
         }
     }
+    // The goals: at 1,000 versions a pick and a new version each cost at most
+    // a quarter of a full listing, at 10,000 a tenth.
+    for (const Result &r : qAsConst(results)) {
+        const double goal = r.n >= 10000 ? 0.1 : r.n >= 1000 ? 0.25 : 0;
+        if (goal > 0)
+            std::printf("goal at %d: pick and new version <= %.2f x listing: %s\n", r.n, goal,
+                        r.pick / r.listing <= goal && r.newVersion / r.listing <= goal ? "met"
+                                                                                     : "MISSED");
+    }
     std::printf("worst: listing %.2f x floor, growth %.1f x, pick %.2f x listing, new version %.2f x "
                 "listing\n",
                 worstListing, worstGrowth, worstPick, worstNew);

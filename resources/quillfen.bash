@@ -28,14 +28,14 @@ _quillfen()
     local i command="" at=0
     for ((i = 1; i < COMP_CWORD; i++)); do
         case ${COMP_WORDS[i]} in
-            --list | --set | --to-link | --rename | --previous | --history)
+            --list | --set | --to-link | --rename | --previous | --history | --add | --prune)
                 command=${COMP_WORDS[i]}
                 at=$i
                 ;;
         esac
     done
     if [[ -z $command || $cur == -* ]]; then
-        mapfile -t COMPREPLY < <(compgen -W $'--list\n--set\n--to-link\n--rename\n--previous\n--history\n--help\n--version\n-e\n-c\n-config\n-h' -- "$cur")
+        mapfile -t COMPREPLY < <(compgen -W $'--list\n--set\n--to-link\n--rename\n--previous\n--history\n--add\n--prune\n--dry-run\n--help\n--version\n-e\n-c\n-config\n-h' -- "$cur")
         return
     fi
     local operand=$((COMP_CWORD - at))
@@ -44,6 +44,8 @@ _quillfen()
         local -a targets
         mapfile -t targets < <(quillfen -e "${config[@]}" --list 2>/dev/null | cut -f2 | sed 's/.*://' | sort -u)
         mapfile -t COMPREPLY < <(compgen -W "${targets[*]}" -- "$cur")
+    elif ((operand == 2)) && [[ $command == --add ]]; then
+        mapfile -t COMPREPLY < <(compgen -f -- "$cur")
     elif ((operand == 2)) && [[ $command == --set || $command == --rename ]]; then
         local -a versions
         mapfile -t versions < <(quillfen -e "${config[@]}" --list "${COMP_WORDS[at + 1]}" 2>/dev/null | cut -c3-)

@@ -32,7 +32,8 @@ expect() {
 }
 expect "--set|" quillfen --se
 expect "--rename|" quillfen -c "$work/my.cfg" --re
-expect "--previous|" quillfen --pr
+expect "--previous|--prune|" quillfen --pr
+expect "$work/my.cfg|" quillfen -c "$work/my.cfg" --add app.exe "$work/my."
 expect "app.exe|tool|" quillfen -c "$work/my.cfg" --set ""
 expect "app 2.exe|app-1.exe|" quillfen -c "$work/my.cfg" --set app.exe ""
 expect "app 2.exe|" quillfen -c "$work/my.cfg" --rename app.exe "app "

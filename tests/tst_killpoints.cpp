@@ -234,6 +234,9 @@ void TestKillPoints::copyCutShort_leavesNoPartialVersion()
     QFETCH(QString, tamper);
     QFETCH(int, exitCode);
     QFETCH(bool, added);
+    // The sanitizers write through write(2) themselves, before the copy does.
+    if (QUILLFEN_SANITIZED && tamper.startsWith(QLatin1String("inject=write")))
+        QSKIP("the sanitizers' own writes come before the copy's");
     VersionDir dir;
     QStringList arguments = prepare(dir, QStringLiteral("pick"), QStringLiteral("command line"));
     const QString source = work.filePath(QStringLiteral("build.bin"));
