@@ -75,6 +75,15 @@ int CommandRunner::targetFromOperand()
     return index;
 }
 
+int CommandRunner::readTarget(VersionListing *listing)
+{
+    const int target = targetFromOperand();
+    if (target < 0)
+        return BadUsage;
+    *listing = VersionListing::read(targets.at(target).file);
+    return readable(*listing) ? Done : Refused;
+}
+
 int CommandRunner::versionIn(const VersionListing &listing, const QString &name)
 {
     const int index = listing.indexOf(name);
@@ -138,12 +147,9 @@ int CommandRunner::listTargets()
 
 int CommandRunner::listVersions()
 {
-    const int target = targetFromOperand();
-    if (target < 0)
-        return BadUsage;
-    const VersionListing listing = VersionListing::read(targets.at(target).file);
-    if (!readable(listing))
-        return Refused;
+    VersionListing listing;
+    if (const int status = readTarget(&listing))
+        return status;
     QString lines;
     for (int i = 0; i < listing.entries.size(); ++i) {
         if (i == listing.targetIndex)
@@ -157,12 +163,9 @@ int CommandRunner::listVersions()
 
 int CommandRunner::set()
 {
-    const int target = targetFromOperand();
-    if (target < 0)
-        return BadUsage;
-    const VersionListing listing = VersionListing::read(targets.at(target).file);
-    if (!readable(listing))
-        return Refused;
+    VersionListing listing;
+    if (const int status = readTarget(&listing))
+        return status;
     const int version = versionIn(listing, line.operands.at(1));
     if (version < 0)
         return BadUsage;
@@ -176,12 +179,9 @@ int CommandRunner::set()
 
 int CommandRunner::toLink()
 {
-    const int target = targetFromOperand();
-    if (target < 0)
-        return BadUsage;
-    const VersionListing listing = VersionListing::read(targets.at(target).file);
-    if (!readable(listing))
-        return Refused;
+    VersionListing listing;
+    if (const int status = readTarget(&listing))
+        return status;
     if (listing.targetIndex >= 0 && listing.entries.at(listing.targetIndex).isLink) {
         complain(QStringLiteral("quillfen: ")
                  + tr("%1 is a link already; nothing was changed").arg(listing.linkName())
@@ -195,12 +195,9 @@ int CommandRunner::toLink()
 
 int CommandRunner::rename()
 {
-    const int target = targetFromOperand();
-    if (target < 0)
-        return BadUsage;
-    const VersionListing listing = VersionListing::read(targets.at(target).file);
-    if (!readable(listing))
-        return Refused;
+    VersionListing listing;
+    if (const int status = readTarget(&listing))
+        return status;
     const int version = versionIn(listing, line.operands.at(1));
     if (version < 0)
         return BadUsage;
@@ -260,12 +257,9 @@ int CommandRunner::history()
 
 int CommandRunner::add()
 {
-    const int target = targetFromOperand();
-    if (target < 0)
-        return BadUsage;
-    const VersionListing listing = VersionListing::read(targets.at(target).file);
-    if (!readable(listing))
-        return Refused;
+    VersionListing listing;
+    if (const int status = readTarget(&listing))
+        return status;
     SafeFs::removeStaleTemporaries(listing.dir.absolutePath());
     const ActionResult result = VersionActions::addVersion(listing, line.operands.at(1));
     return finish(result, QFileInfo(result.path).fileName());

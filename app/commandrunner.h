@@ -39,6 +39,9 @@ private:
 
     // The target named by the first operand, or -1 after saying why.
     int targetFromOperand();
+    // Reads the directory of that target: Done, or the exit status after
+    // saying why not.
+    int readTarget(VersionListing *listing);
     // The version of that name in the listing (never the target itself), or
     // -1 after saying why.
     int versionIn(const VersionListing &listing, const QString &name);

@@ -41,3 +41,16 @@ QString SafeFs::linkText(const QString &target, const QString &linkPath)
         return version.fileName();
     return target;
 }
+
+bool SafeFs::setAsideByRenaming(const QString &path, const QString &asidePath)
+{
+    if (!renameNoReplace(path, asidePath))
+        return false;
+    if (createLink(asidePath, path))
+        return true;
+    // The file goes back to its name rather than leaving the name empty.
+    const QString error = errorString();
+    renameNoReplace(asidePath, path);
+    setErrorText(error);
+    return false;
+}

@@ -126,6 +126,9 @@ private:
     // A fresh hidden name beside path, of the pattern isTemporaryName knows.
     static QString temporaryNameFor(const QString &path);
     static void setErrorText(const QString &text);
+    // Sets a file aside by renaming it and linking its old name to the new:
+    // where hard links are not to be had, the name is missing for a moment.
+    static bool setAsideByRenaming(const QString &path, const QString &asidePath);
 #ifdef Q_OS_UNIX
     static void setError(int error);
     static QByteArray makeTemporaryLink(const QString &target, const QString &linkPath);

@@ -276,15 +276,7 @@ bool SafeFs::setAsideAsLink(const QString &path, const QString &asidePath)
         setError(errno);
         return false;
     }
-    if (!renameNoReplace(path, asidePath))
-        return false;
-    if (createLink(asidePath, path))
-        return true;
-    // The file goes back to its name rather than leaving the name empty.
-    const QString error = errorString();
-    renameNoReplace(asidePath, path);
-    setErrorText(error);
-    return false;
+    return setAsideByRenaming(path, asidePath);
 }
 
 bool SafeFs::addName(const QString &from, const QString &to, bool *unsupported)

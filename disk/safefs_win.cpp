@@ -97,15 +97,7 @@ bool SafeFs::setAsideAsLink(const QString &path, const QString &asidePath)
         setErrorText(QStringLiteral("Not a plain file"));
         return false;
     }
-    if (!renameNoReplace(path, asidePath))
-        return false;
-    if (createLink(asidePath, path))
-        return true;
-    // The file goes back to its name rather than leaving the name empty.
-    const QString error = errorString();
-    renameNoReplace(asidePath, path);
-    setErrorText(error);
-    return false;
+    return setAsideByRenaming(path, asidePath);
 }
 
 bool SafeFs::addName(const QString &, const QString &, bool *unsupported)

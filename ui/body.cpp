@@ -492,9 +492,16 @@ void Body::addVersions(const QStringList &files)
     if (Targets->currentIndex() < 0)
         return;
     const VersionListing listing = currentListing();
+    QVector<ActionResult> results;
+    for (const QString &file : files)
+        results << VersionActions::addVersion(listing, file);
+    report(results);
+}
+
+void Body::report(const QVector<ActionResult> &results)
+{
     QStringList problems;
-    for (const QString &file : files) {
-        const ActionResult result = VersionActions::addVersion(listing, file);
+    for (const ActionResult &result : results) {
         if (!result.ok)
             problems << result.message;
         else
@@ -537,16 +544,10 @@ void Body::moveToTrash(const QStringList &names)
         return;
     // The directory as it is now, after the question.
     const VersionListing listing = currentListing();
-    QStringList problems;
-    for (const QString &name : names) {
-        const ActionResult result = VersionActions::moveToTrash(listing, name);
-        if (!result.ok)
-            problems << result.message;
-        else
-            exeFiles.succeeded = true;
-    }
-    exeFiles.problem = problems.join(QLatin1Char('\n'));
-    listAgainSoon();
+    QVector<ActionResult> results;
+    for (const QString &name : names)
+        results << VersionActions::moveToTrash(listing, name);
+    report(results);
 }
 
 void Body::cleanUp()

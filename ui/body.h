@@ -1,6 +1,7 @@
 #ifndef BODY_H
 #define BODY_H
 
+#include "actionresult.h"
 #include "exefiles.h"
 #include "ui_body.h"
 
@@ -66,6 +67,8 @@ private:
     // Configuration lines whose key the program does not know.
     QString unknownKeys() const;
     VersionListing currentListing() const;
+    // Shows what the actions could not do, and the listing after them.
+    void report(const QVector<ActionResult> &results);
     // Asks, naming the files, then moves them to the trash.
     void moveToTrash(const QStringList &names);
     // Back to Previous Version is offered where the history has a version
