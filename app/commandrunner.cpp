@@ -43,7 +43,7 @@ int CommandRunner::run()
         complain(CommandLine::noDisplayText());
         return Refused;
     }
-    targets = TargetSpec::fromConfig(config);
+    targets = ConfiguredTarget::fromConfig(config);
     switch (line.command) {
     case CommandLine::List:
         return line.operands.isEmpty() ? listTargets() : listVersions();
@@ -69,7 +69,7 @@ int CommandRunner::run()
 int CommandRunner::targetFromOperand()
 {
     QString error;
-    const int index = TargetSpec::find(targets, line.operands.value(0), &error);
+    const int index = ConfiguredTarget::find(targets, line.operands.value(0), &error);
     if (index < 0)
         complain(QStringLiteral("quillfen: ") + error + QLatin1Char('\n'));
     return index;

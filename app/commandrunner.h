@@ -3,7 +3,7 @@
 
 #include "actionresult.h"
 #include "commandline.h"
-#include "targetspec.h"
+#include "configuredtarget.h"
 
 #include <QCoreApplication>
 
@@ -55,7 +55,7 @@ private:
     static void complain(const QString &text);
 
     CommandLine line;
-    QVector<TargetSpec> targets;
+    QVector<ConfiguredTarget> targets;
 };
 
 #endif // COMMANDRUNNER_H

@@ -45,7 +45,7 @@ static bool unescaped(const QString &text, QString *result)
 QString History::filePath()
 {
     QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    // The base directory specification ignores a relative setting.
+    // XDG directories must be absolute: a relative setting is ignored.
     if (state.isEmpty() || QDir::isRelativePath(state))
         state = QDir::homePath() + QLatin1String("/.local/state");
     return state + QLatin1String("/quillfen/history");

@@ -350,7 +350,7 @@ These work without one: --list, --set, --to-link, --rename, --previous, --histor
         </message>
     </context>
     <context>
-        <name>TargetSpec</name>
+        <name>ConfiguredTarget</name>
         <message>
             <source>%1 names more than one target: %2</source>
             <translation>%1 は複数のターゲットに当てはまります: %2</translation>

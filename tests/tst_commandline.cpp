@@ -118,187 +118,132 @@ TestCommandLine::Run TestCommandLine::quillfen(const QStringList &arguments)
     return run;
 }
 
+// One case: the setup of app.exe ("link" to app-1.exe, "plain" or "none"),
+// steps run first, each to succeed (";" between them: a command line,
+// "rm NAME", "chattr +i", or "block history" or "block trash", a file where
+// that folder belongs), the arguments (split at blanks), the exit status, a
+// pattern for all of standard output, one found in standard error, and what
+// app.exe leads to afterwards.
+static void row(const char *name, const char *setup, const char *earlier, const char *arguments,
+                int exitCode, const char *out, const char *err, const char *linkedTo)
+{
+    const QString steps = QString::fromUtf8(earlier);
+    QTest::newRow(name) << QString::fromUtf8(setup)
+                        << (steps.isEmpty() ? QStringList() : steps.split(QStringLiteral("; ")))
+                        << QString::fromUtf8(arguments).split(QLatin1Char(' ')) << exitCode
+                        << QString::fromUtf8(out) << QString::fromUtf8(err)
+                        << QString::fromUtf8(linkedTo);
+}
+
 void TestCommandLine::command_data()
 {
-    QTest::addColumn<QString>("setup"); // app.exe: "link" to app-1.exe, "plain" or "none"
-    // Run first, each to succeed: a command line, "rm NAME", "chattr +i",
-    // "block history" or "block trash" (a file where the history's or the
-    // trash's folder belongs).
+    QTest::addColumn<QString>("setup");
     QTest::addColumn<QStringList>("earlier");
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QString>("out"); // a pattern for all of standard output
-    QTest::addColumn<QString>("err"); // a pattern found in standard error
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err");
     QTest::addColumn<QString>("linkedTo");
 
-    const QString versions = QStringLiteral("  app-3.exe\n  app-2.exe\n\\* app-1.exe\n");
-    const QStringList none;
-    const auto row = [](const char *name) -> QTestData & { return QTest::newRow(name); };
-    row("list targets") << "link" << none << QStringList {"-e", "--list"} << 0
-                        << "1\tDIR:app.exe\tapp-1.exe\n2\tDIR:other.exe\t\\(missing\\)\n"
-                           "3\tDIR:dup.exe\t\\(missing\\)\n4\tDIR/sub:dup.exe\t\\(missing\\)\n"
-                        << "" << "app-1.exe";
-    row("list targets, plain") << "plain" << none << QStringList {"-e", "--list"} << 0
-                               << "1\tDIR:app.exe\t\\(plain file\\)\n.*" << "" << "<plain>";
-    row("list targets, missing link not made") << "none" << none << QStringList {"-e", "--list"}
-                                               << 0 << "1\tDIR:app.exe\t\\(missing\\)\n.*" << ""
-                                               << "<none>";
-    row("list versions") << "link" << none << QStringList {"--list", "app.exe"} << 0 << versions
-                         << "" << "app-1.exe";
-    row("list versions by number") << "link" << none << QStringList {"--list", "1"} << 0
-                                   << versions << "" << "app-1.exe";
-    row("list versions by DIR:NAME") << "link" << none << QStringList {"--list", "DIR:app.exe"}
-                                     << 0 << versions << "" << "app-1.exe";
-    row("list versions, plain target left out")
-        << "plain" << none << QStringList {"--list", "app.exe"} << 0
-        << "  app-3.exe\n  app-2.exe\n  app-1.exe\n" << "" << "<plain>";
-    row("list, name of two targets") << "link" << none << QStringList {"-e", "--list", "dup.exe"}
-                                     << 2 << ""
-                                     << "dup.exe names more than one target: DIR:dup.exe, "
-                                        "DIR/sub:dup.exe"
-                                     << "app-1.exe";
-    row("list, unknown target") << "link" << none << QStringList {"-e", "--list", "nope.exe"} << 2
-                                << "" << "No target nope.exe is configured" << "app-1.exe";
-    row("list, number out of range") << "link" << none << QStringList {"-e", "--list", "9"} << 2
-                                     << "" << "No target 9" << "app-1.exe";
-    row("set") << "link" << none << QStringList {"-e", "--set", "app.exe", "app-2.exe"} << 0 << ""
-               << "" << "app-2.exe";
-    row("set, plain target set aside first")
-        << "plain" << none << QStringList {"-e", "--set", "1", "app-2.exe"} << 0 << "" << ""
-        << "app-2.exe";
-    row("set, missing link made") << "none" << none
-                                  << QStringList {"-e", "--set", "app.exe", "app-2.exe"} << 0 << ""
-                                  << "" << "app-2.exe";
-    row("set, unknown version") << "link" << none
-                                << QStringList {"-e", "--set", "app.exe", "nope.exe"} << 2 << ""
-                                << "nope.exe is not a version of app.exe" << "app-1.exe";
-    row("set, the target itself") << "link" << none
-                                  << QStringList {"-e", "--set", "app.exe", "app.exe"} << 2 << ""
-                                  << "app.exe is not a version" << "app-1.exe";
-    row("set, missing argument") << "link" << none << QStringList {"-e", "--set", "app.exe"} << 2
-                                 << "" << "--set: an argument is missing\nUsage:" << "app-1.exe";
-    row("set, refused by the disk")
-        << "link" << QStringList {"chattr +i"}
-        << QStringList {"-e", "--set", "app.exe", "app-2.exe"} << 1 << ""
-        << "Could not point app.exe to app-2.exe: Operation not permitted" << "app-1.exe";
-    row("set, the history cannot be written")
-        << "link" << QStringList {"block history"}
-        << QStringList {"-e", "--set", "app.exe", "app-2.exe"} << 0 << ""
-        << "The change was made, but the history .* could not be written" << "app-2.exe";
-    row("to-link") << "plain" << none << QStringList {"-e", "--to-link", "app.exe"} << 0
-                   << "DATED\n" << "" << "DATED";
-    row("to-link, a link already") << "link" << none << QStringList {"-e", "--to-link", "app.exe"}
-                                   << 1 << "" << "app.exe is a link already" << "app-1.exe";
-    row("rename current, the link follows")
-        << "link" << none << QStringList {"-e", "--rename", "app.exe", "app-1.exe", "app-1b.exe"}
-        << 0 << "" << "" << "app-1b.exe";
-    row("rename another") << "link" << none
-                          << QStringList {"-e", "--rename", "app.exe", "app-2.exe", "app-2b.exe"}
-                          << 0 << "" << "" << "app-1.exe";
-    row("rename to a taken name")
-        << "link" << none << QStringList {"-e", "--rename", "app.exe", "app-1.exe", "app-3.exe"}
-        << 1 << "" << "Could not rename app-1.exe to app-3.exe: the name is taken" << "app-1.exe";
-    row("rename out of the directory")
-        << "link" << none << QStringList {"-e", "--rename", "app.exe", "app-2.exe", "../x.exe"}
-        << 1 << "" << "cannot be empty" << "app-1.exe";
-    row("previous, nothing recorded") << "link" << none
-                                      << QStringList {"-e", "--previous", "app.exe"} << 1 << ""
-                                      << "nothing to go back to" << "app-1.exe";
-    row("previous after a set") << "link" << QStringList {"--set app.exe app-2.exe"}
-                                << QStringList {"-e", "--previous", "app.exe"} << 0
-                                << "app-1.exe\n" << "" << "app-1.exe";
-    row("previous twice returns") << "link"
-                                  << QStringList {"--set app.exe app-2.exe", "--previous app.exe"}
-                                  << QStringList {"-e", "--previous", "app.exe"} << 0
-                                  << "app-2.exe\n" << "" << "app-2.exe";
-    row("previous, that version gone") << "link"
-                                       << QStringList {"--set app.exe app-2.exe", "rm app-1.exe"}
-                                       << QStringList {"-e", "--previous", "app.exe"} << 1 << ""
-                                       << "app-1.exe, the version before the latest change of "
-                                          "app.exe, is gone"
-                                       << "app-2.exe";
-    row("previous after to-link, nothing before") << "plain" << QStringList {"--to-link app.exe"}
-                                                  << QStringList {"-e", "--previous", "app.exe"}
-                                                  << 1 << "" << "nothing to go back to"
-                                                  << "DATED";
-    row("history") << "link"
-                   << QStringList {"--set app.exe app-2.exe", "--rename 1 app-2.exe app-2b.exe"}
-                   << QStringList {"--history", "app.exe"} << 0
-                   << "\\S+Z\tDIR/app.exe\tDIR/app-1.exe\tDIR/app-2.exe\n"
-                      "\\S+Z\tDIR/app.exe\tDIR/app-2.exe\tDIR/app-2b.exe\n"
-                   << "" << "app-2b.exe";
-    row("history of another target") << "link" << QStringList {"--set app.exe app-2.exe"}
-                                      << QStringList {"--history", "other.exe"} << 0 << "" << ""
-                                      << "app-2.exe";
-    row("add") << "link" << none << QStringList {"-e", "--add", "app.exe", "WORK/new.bin"} << 0
-               << "DATED\n" << "" << "app-1.exe";
-    row("add, the same file as a version")
-        << "link" << none << QStringList {"-e", "--add", "app.exe", "DIR/app-2.exe"} << 1 << ""
-        << "app-2.exe is already a version of app.exe, as app-2.exe" << "app-1.exe";
-    row("add, the version in use through its link")
-        << "link" << none << QStringList {"-e", "--add", "app.exe", "DIR/app.exe"} << 1 << ""
-        << "app.exe is already a version of app.exe, as app-1.exe" << "app-1.exe";
-    row("add, no such file") << "link" << none
-                             << QStringList {"-e", "--add", "app.exe", "WORK/nothing.bin"} << 1
-                             << "" << "there is no such file" << "app-1.exe";
-    row("add, a directory") << "link" << none << QStringList {"-e", "--add", "app.exe", "DIR/sub"}
-                            << 1 << "" << "it is not a file" << "app-1.exe";
-    row("add, the directory cannot be written")
-        << "link" << QStringList {"chattr +i"}
-        << QStringList {"-e", "--add", "app.exe", "WORK/new.bin"} << 1 << ""
-        << "Could not add new.bin: Operation not permitted" << "app-1.exe";
-    row("add, missing argument") << "link" << none << QStringList {"-e", "--add", "app.exe"} << 2
-                                 << "" << "--add: an argument is missing" << "app-1.exe";
-    row("prune, dry run") << "link" << none
-                          << QStringList {"-e", "--prune", "app.exe", "1", "--dry-run"} << 0
-                          << "app-2.exe\n" << "" << "app-1.exe";
-    row("prune, the one in use stays") << "link" << none
-                                       << QStringList {"-e", "--prune", "app.exe", "0"} << 0
-                                       << "app-3.exe\napp-2.exe\n" << "" << "app-1.exe";
-    row("prune, keep more than there are") << "link" << none
-                                           << QStringList {"-e", "--prune", "app.exe", "5"} << 0
-                                           << "" << "" << "app-1.exe";
-    row("prune, a plain target stays") << "plain" << none
-                                       << QStringList {"-e", "--prune", "app.exe", "2"} << 0
-                                       << "app-1.exe\n" << "" << "<plain>";
-    row("prune, KEEP not a number") << "link" << none
-                                    << QStringList {"-e", "--prune", "app.exe", "all"} << 2 << ""
-                                    << "KEEP must be a number" << "app-1.exe";
-    row("prune, no trash to be had") << "link" << QStringList {"block trash"}
-                                     << QStringList {"-e", "--prune", "app.exe", "1"} << 1 << ""
-                                     << "Could not move app-2.exe to the trash" << "app-1.exe";
-    row("--dry-run without --prune") << "link" << none
-                                     << QStringList {"-e", "--list", "app.exe", "--dry-run"} << 2
-                                     << "" << "--dry-run goes with --prune only" << "app-1.exe";
-    row("unknown option with two dashes") << "link" << none << QStringList {"-e", "--bogus"} << 2
-                                          << "" << "unknown option --bogus\nUsage:"
-                                          << "app-1.exe";
-    row("two commands") << "link" << none << QStringList {"-e", "--list", "--history"} << 2 << ""
-                        << "only one command" << "app-1.exe";
-    row("unknown single-dash option ignored")
-        << "link" << none << QStringList {"-x", "--list", "app.exe"} << 0 << versions << ""
-        << "app-1.exe";
-    row("Qt's options kept")
-        << "link" << none
-        << QStringList {"-platform", "offscreen", "--style", "Fusion", "-session", "s1", "--list",
-                        "app.exe"}
-        << 0 << versions << "" << "app-1.exe";
-    row("no command and no display") << "link" << none << QStringList {"-e"} << 1 << ""
-                                     << "needs a display.*--list" << "app-1.exe";
-    row("help") << "link" << none << QStringList {"-e", "--help", "--bogus"} << 0
-                << "Usage:.*--list.*--set.*--to-link.*--rename.*--previous.*--history.*"
-                   "-config FILE.*"
-                << "" << "app-1.exe";
-    row("-h") << "link" << none << QStringList {"-e", "-h"} << 0 << "Usage:.*" << ""
-              << "app-1.exe";
-    row("version") << "link" << none << QStringList {"--version"} << 0
-                   << "quillfen " QUILLFEN_VERSION "\n" << "" << "app-1.exe";
-    row("messages in Japanese without -e")
-        << "link" << none << QStringList {"--set", "app.exe", "nope.exe"} << 2 << ""
-        << "nope.exe は app.exe のバージョンではありません" << "app-1.exe";
-    row("-c names the configuration") << "link" << none
-                                      << QStringList {"-e", "-c", "missing.cfg", "--list"} << 0
-                                      << "" << "Can't open config file" << "app-1.exe";
+    const char *versions = "  app-3.exe\n  app-2.exe\n\\* app-1.exe\n";
+    const char *one = "app-1.exe";
+    row("list targets", "link", "", "-e --list", 0,
+        "1\tDIR:app.exe\tapp-1.exe\n2\tDIR:other.exe\t\\(missing\\)\n"
+        "3\tDIR:dup.exe\t\\(missing\\)\n4\tDIR/sub:dup.exe\t\\(missing\\)\n",
+        "", one);
+    row("list targets, plain", "plain", "", "-e --list", 0, "1\tDIR:app.exe\t\\(plain file\\)\n.*",
+        "", "<plain>");
+    row("list targets, missing link not made", "none", "", "-e --list", 0,
+        "1\tDIR:app.exe\t\\(missing\\)\n.*", "", "<none>");
+    row("list versions", "link", "", "--list app.exe", 0, versions, "", one);
+    row("list versions by number", "link", "", "--list 1", 0, versions, "", one);
+    row("list versions by DIR:NAME", "link", "", "--list DIR:app.exe", 0, versions, "", one);
+    row("list versions, plain target left out", "plain", "", "--list app.exe", 0,
+        "  app-3.exe\n  app-2.exe\n  app-1.exe\n", "", "<plain>");
+    row("list, name of two targets", "link", "", "-e --list dup.exe", 2, "",
+        "dup.exe names more than one target: DIR:dup.exe, DIR/sub:dup.exe", one);
+    row("list, unknown target", "link", "", "-e --list 9", 2, "", "No target 9 is configured", one);
+    row("set", "link", "", "-e --set app.exe app-2.exe", 0, "", "", "app-2.exe");
+    row("set, plain target set aside first", "plain", "", "-e --set 1 app-2.exe", 0, "", "",
+        "app-2.exe");
+    row("set, missing link made", "none", "", "-e --set app.exe app-2.exe", 0, "", "", "app-2.exe");
+    row("set, unknown version", "link", "", "-e --set app.exe nope.exe", 2, "",
+        "nope.exe is not a version of app.exe", one);
+    row("set, the target itself", "link", "", "-e --set app.exe app.exe", 2, "",
+        "app.exe is not a version", one);
+    row("set, missing argument", "link", "", "-e --set app.exe", 2, "",
+        "--set: an argument is missing\nUsage:", one);
+    row("set, refused by the disk", "link", "chattr +i", "-e --set app.exe app-2.exe", 1, "",
+        "Could not point app.exe to app-2.exe: Operation not permitted", one);
+    row("set, the history cannot be written", "link", "block history",
+        "-e --set app.exe app-2.exe", 0, "",
+        "The change was made, but the history .* could not be written", "app-2.exe");
+    row("to-link", "plain", "", "-e --to-link app.exe", 0, "DATED\n", "", "DATED");
+    row("to-link, a link already", "link", "", "-e --to-link app.exe", 1, "",
+        "app.exe is a link already", one);
+    row("rename current, the link follows", "link", "",
+        "-e --rename app.exe app-1.exe app-1b.exe", 0, "", "", "app-1b.exe");
+    row("rename another", "link", "", "-e --rename app.exe app-2.exe app-2b.exe", 0, "", "", one);
+    row("rename to a taken name", "link", "", "-e --rename app.exe app-1.exe app-3.exe", 1, "",
+        "Could not rename app-1.exe to app-3.exe: the name is taken", one);
+    row("rename out of the directory", "link", "", "-e --rename app.exe app-2.exe ../x.exe", 1,
+        "", "cannot be empty", one);
+    row("previous, nothing recorded", "link", "", "-e --previous app.exe", 1, "",
+        "nothing to go back to", one);
+    row("previous after a set", "link", "--set app.exe app-2.exe", "-e --previous app.exe", 0,
+        "app-1.exe\n", "", one);
+    row("previous twice returns", "link", "--set app.exe app-2.exe; --previous app.exe",
+        "-e --previous app.exe", 0, "app-2.exe\n", "", "app-2.exe");
+    row("previous, that version gone", "link", "--set app.exe app-2.exe; rm app-1.exe",
+        "-e --previous app.exe", 1, "",
+        "app-1.exe, the version before the latest change of app.exe, is gone", "app-2.exe");
+    row("previous after to-link, nothing before", "plain", "--to-link app.exe",
+        "-e --previous app.exe", 1, "", "nothing to go back to", "DATED");
+    row("history", "link", "--set app.exe app-2.exe; --rename 1 app-2.exe app-2b.exe",
+        "--history app.exe", 0,
+        "\\S+Z\tDIR/app.exe\tDIR/app-1.exe\tDIR/app-2.exe\n"
+        "\\S+Z\tDIR/app.exe\tDIR/app-2.exe\tDIR/app-2b.exe\n",
+        "", "app-2b.exe");
+    row("history of another target", "link", "--set app.exe app-2.exe", "--history other.exe", 0,
+        "", "", "app-2.exe");
+    row("add", "link", "", "-e --add app.exe WORK/new.bin", 0, "DATED\n", "", one);
+    row("add, the same file as a version", "link", "", "-e --add app.exe DIR/app-2.exe", 1, "",
+        "app-2.exe is already a version of app.exe, as app-2.exe", one);
+    row("add, the version in use through its link", "link", "", "-e --add app.exe DIR/app.exe", 1,
+        "", "app.exe is already a version of app.exe, as app-1.exe", one);
+    row("add, no such file", "link", "", "-e --add app.exe WORK/nothing.bin", 1, "",
+        "there is no such file", one);
+    row("add, a directory", "link", "", "-e --add app.exe DIR/sub", 1, "", "it is not a file", one);
+    row("add, the directory cannot be written", "link", "chattr +i",
+        "-e --add app.exe WORK/new.bin", 1, "", "Could not add new.bin: Operation not permitted",
+        one);
+    row("prune, dry run", "link", "", "-e --prune app.exe 1 --dry-run", 0, "app-2.exe\n", "", one);
+    row("prune, the one in use stays", "link", "", "-e --prune app.exe 0", 0,
+        "app-3.exe\napp-2.exe\n", "", one);
+    row("prune, KEEP not a number", "link", "", "-e --prune app.exe all", 2, "",
+        "KEEP must be a number", one);
+    row("prune, no trash to be had", "link", "block trash", "-e --prune app.exe 1", 1, "",
+        "Could not move app-2.exe to the trash", one);
+    row("--dry-run without --prune", "link", "", "-e --list app.exe --dry-run", 2, "",
+        "--dry-run goes with --prune only", one);
+    row("unknown option with two dashes", "link", "", "-e --bogus", 2, "",
+        "unknown option --bogus\nUsage:", one);
+    row("two commands", "link", "", "-e --list --history", 2, "", "only one command", one);
+    row("unknown single-dash option ignored", "link", "", "-x --list app.exe", 0, versions, "",
+        one);
+    row("Qt's options kept", "link", "",
+        "-platform offscreen --style Fusion -session s1 --list app.exe", 0, versions, "", one);
+    row("no command and no display", "link", "", "-e", 1, "", "needs a display.*--list", one);
+    row("help", "link", "", "-e --help --bogus", 0,
+        "Usage:.*--list.*--set.*--to-link.*--rename.*--previous.*--history.*--add.*--prune.*"
+        "-config FILE.*",
+        "", one);
+    row("-h", "link", "", "-e -h", 0, "Usage:.*", "", one);
+    row("version", "link", "", "--version", 0, "quillfen " QUILLFEN_VERSION "\n", "", one);
+    row("messages in Japanese without -e", "link", "", "--set app.exe nope.exe", 2, "",
+        "nope.exe は app.exe のバージョンではありません", one);
+    row("-c names the configuration", "link", "", "-e -c missing.cfg --list", 0, "",
+        "Can't open config file", one);
 }
 
 void TestCommandLine::command()

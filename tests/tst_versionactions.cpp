@@ -43,35 +43,26 @@ void TestVersionActions::init()
 
 void TestVersionActions::pruneCandidates_data()
 {
-    QTest::addColumn<QStringList>("versions"); // oldest first
     QTest::addColumn<QString>("target"); // "link NAME", "plain" or "none"
     QTest::addColumn<int>("keep");
-    QTest::addColumn<QStringList>("moved"); // newest first
-    const QStringList five {"app-1.exe", "app-2.exe", "app-3.exe", "app-4.exe", "app-5.exe"};
-    QTest::newRow("keep 3 of 5") << five << "link app-5.exe" << 3
-                                 << QStringList {"app-2.exe", "app-1.exe"};
-    QTest::newRow("the old one in use stays") << five << "link app-1.exe" << 3
-                                              << QStringList {"app-2.exe"};
-    QTest::newRow("keep 0, all but the one in use") << five << "link app-3.exe" << 0
-                                                    << QStringList {"app-5.exe", "app-4.exe",
-                                                                    "app-2.exe", "app-1.exe"};
-    QTest::newRow("keep more than there are") << five << "link app-5.exe" << 9 << QStringList();
-    QTest::newRow("a plain target is no version") << five << "plain" << 4
-                                                  << QStringList {"app-1.exe"};
-    QTest::newRow("no link, nothing in use") << five << "none" << 3
-                                             << QStringList {"app-2.exe", "app-1.exe"};
-    QTest::newRow("a link leading elsewhere") << five << "link ../elsewhere.exe" << 4
-                                              << QStringList {"app-1.exe"};
+    QTest::addColumn<QString>("moved"); // newest first, of app-1.exe (oldest) to app-5.exe
+    QTest::newRow("keep 3 of 5") << "link app-5.exe" << 3 << "app-2.exe app-1.exe";
+    QTest::newRow("the old one in use stays") << "link app-1.exe" << 3 << "app-2.exe";
+    QTest::newRow("keep 0, all but the one in use")
+        << "link app-3.exe" << 0 << "app-5.exe app-4.exe app-2.exe app-1.exe";
+    QTest::newRow("keep more than there are") << "link app-5.exe" << 9 << "";
+    QTest::newRow("a plain target is no version") << "plain" << 4 << "app-1.exe";
+    QTest::newRow("no link, nothing in use") << "none" << 3 << "app-2.exe app-1.exe";
+    QTest::newRow("a link leading elsewhere") << "link ../elsewhere.exe" << 4 << "app-1.exe";
 }
 
 void TestVersionActions::pruneCandidates()
 {
-    QFETCH(QStringList, versions);
     QFETCH(QString, target);
     QFETCH(int, keep);
-    QFETCH(QStringList, moved);
-    for (const QString &name : versions)
-        dir->add(name, name.toUtf8());
+    QFETCH(QString, moved);
+    for (int i = 1; i <= 5; ++i)
+        dir->add(QStringLiteral("app-%1.exe").arg(i), "v");
     if (target.startsWith(QLatin1String("link ")))
         QVERIFY(QFile::link(target.mid(5), dir->path(QStringLiteral("app.exe"))));
     else if (target == QLatin1String("plain"))
@@ -79,7 +70,7 @@ void TestVersionActions::pruneCandidates()
     // A stranger and a temporary of ours are never among them.
     dir->add(QStringLiteral("other.exe"), "stranger");
     dir->add(QStringLiteral(".app.exe.quillfen-1f3a9c"), "temporary");
-    QCOMPARE(VersionActions::pruneCandidates(listing(), keep), moved);
+    QCOMPARE(VersionActions::pruneCandidates(listing(), keep).join(QLatin1Char(' ')), moved);
 }
 
 void TestVersionActions::moveToTrash_data()
@@ -152,8 +143,6 @@ void TestVersionActions::addVersion_copiesContentAndMode()
         QCOMPARE(dir->read(dated.arg(n)), QByteArray("nightly"));
         QCOMPARE(QFile::permissions(result.path) & 0x7077, mode & 0x7077); // owner, group, others
     }
-    QCOMPARE(dir->linkTarget(QStringLiteral("app.exe")), QStringLiteral("app-1.exe"));
-    QCOMPARE(dir->entries(), (QStringList {"app-1.exe", dated.arg(1), dated.arg(2), "app.exe"}));
 }
 
 QTEST_MAIN(TestVersionActions)

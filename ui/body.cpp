@@ -3,7 +3,7 @@
 #include "configstore.h"
 #include "history.h"
 #include "safefs.h"
-#include "targetspec.h"
+#include "configuredtarget.h"
 #include "versionactions.h"
 #include "versionlisting.h"
 
@@ -112,7 +112,7 @@ Body::~Body() = default;
 
 void Body::initTargets()
 {
-    for (const TargetSpec &target : TargetSpec::fromConfig(config))
+    for (const ConfiguredTarget &target : ConfiguredTarget::fromConfig(config))
         Targets->addItem(target.label(), QVariant::fromValue(target.file));
     if (Targets->count() == 0)
         showNoTargets();

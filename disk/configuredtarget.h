@@ -1,5 +1,5 @@
-#ifndef TARGETSPEC_H
-#define TARGETSPEC_H
+#ifndef CONFIGUREDTARGET_H
+#define CONFIGUREDTARGET_H
 
 #include <QFileInfo>
 #include <QString>
@@ -9,17 +9,17 @@ class ConfigStore;
 
 // One configured target: the link's name and its directory as a "Target"
 // line gives them.
-class TargetSpec
+class ConfiguredTarget
 {
 public:
     // Every target of the configuration, in the order of its lines.
-    static QVector<TargetSpec> fromConfig(const ConfigStore &config);
+    static QVector<ConfiguredTarget> fromConfig(const ConfigStore &config);
 
     // The target a user names: "DIR:NAME" as the chooser shows it, the link's
     // name as configured, or its number (from 1) in the chooser's order.
     // Returns the index, or -1 with the reason in *error (unknown, or a name
     // that two targets share).
-    static int find(const QVector<TargetSpec> &targets, const QString &name, QString *error);
+    static int find(const QVector<ConfiguredTarget> &targets, const QString &name, QString *error);
 
     // "DIR:NAME", the chooser's text.
     QString label() const;
@@ -29,4 +29,4 @@ public:
     QFileInfo file; // the link's name inside the directory
 };
 
-#endif // TARGETSPEC_H
+#endif // CONFIGUREDTARGET_H

@@ -1,16 +1,16 @@
-#include "targetspec.h"
+#include "configuredtarget.h"
 #include "configstore.h"
 #include "texttokens.h"
 
 #include <QCoreApplication>
 #include <QDir>
 
-QVector<TargetSpec> TargetSpec::fromConfig(const ConfigStore &config)
+QVector<ConfiguredTarget> ConfiguredTarget::fromConfig(const ConfigStore &config)
 {
-    QVector<TargetSpec> targets;
+    QVector<ConfiguredTarget> targets;
     const QStringList rests = config.restsOf(QStringLiteral("Target"));
     for (const QString &rest : rests) {
-        TargetSpec target;
+        ConfiguredTarget target;
         takeToken(takeToken(rest, &target.fileName), &target.directory);
         target.file = QFileInfo(QDir(target.directory), target.fileName);
         targets.append(target);
@@ -18,12 +18,12 @@ QVector<TargetSpec> TargetSpec::fromConfig(const ConfigStore &config)
     return targets;
 }
 
-QString TargetSpec::label() const
+QString ConfiguredTarget::label() const
 {
     return directory + QLatin1Char(':') + fileName;
 }
 
-int TargetSpec::find(const QVector<TargetSpec> &targets, const QString &name, QString *error)
+int ConfiguredTarget::find(const QVector<ConfiguredTarget> &targets, const QString &name, QString *error)
 {
     for (int i = 0; i < targets.size(); ++i) {
         if (targets.at(i).label() == name)
@@ -40,7 +40,7 @@ int TargetSpec::find(const QVector<TargetSpec> &targets, const QString &name, QS
         QStringList labels;
         for (int i : qAsConst(named))
             labels << targets.at(i).label();
-        *error = QCoreApplication::translate("TargetSpec", "%1 names more than one target: %2")
+        *error = QCoreApplication::translate("ConfiguredTarget", "%1 names more than one target: %2")
                      .arg(name, labels.join(QLatin1String(", ")));
         return -1;
     }
@@ -48,6 +48,6 @@ int TargetSpec::find(const QVector<TargetSpec> &targets, const QString &name, QS
     const int number = name.toInt(&isNumber, 10);
     if (isNumber && number >= 1 && number <= targets.size())
         return number - 1;
-    *error = QCoreApplication::translate("TargetSpec", "No target %1 is configured").arg(name);
+    *error = QCoreApplication::translate("ConfiguredTarget", "No target %1 is configured").arg(name);
     return -1;
 }
