@@ -23,10 +23,35 @@ const CommandName Commands[] = {
 // Qt's options that take the next argument, as QGuiApplication and
 // QApplication read them (with one dash or two).
 const char *const QtValueOptions[] = {
-    "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
-    "geometry", "qwindowtitle", "title", "qwindowicon", "icon", "display", "name", "style",
-    "stylesheet", "session", "fn", "font", "bg", "background", "fg", "foreground", "btn",
-    "button", "visual", "ncols", "cmap", "im", "inputstyle", "qmljsdebugger",
+    "platform",
+    "platformpluginpath",
+    "platformtheme",
+    "plugin",
+    "qwindowgeometry",
+    "geometry",
+    "qwindowtitle",
+    "title",
+    "qwindowicon",
+    "icon",
+    "display",
+    "name",
+    "style",
+    "stylesheet",
+    "session",
+    "fn",
+    "font",
+    "bg",
+    "background",
+    "fg",
+    "foreground",
+    "btn",
+    "button",
+    "visual",
+    "ncols",
+    "cmap",
+    "im",
+    "inputstyle",
+    "qmljsdebugger",
 };
 // Qt's options without a value.
 const char *const QtFlagOptions[] = {
@@ -62,11 +87,12 @@ CommandLine::CommandLine(const QStringList &arguments)
         }
         const bool twoDashes = word.startsWith(QLatin1String("--"));
         const int equals = word.indexOf(QLatin1Char('='));
-        const QString name = word.mid(twoDashes ? 2 : 1, equals < 0 ? -1 : equals - (twoDashes ? 2 : 1));
+        const QString name
+            = word.mid(twoDashes ? 2 : 1, equals < 0 ? -1 : equals - (twoDashes ? 2 : 1));
         const bool valueJoined = equals >= 0;
         if (isOneOf(name, std::begin(QtValueOptions), std::end(QtValueOptions))) {
-            const QString value = valueJoined ? word.mid(equals + 1)
-                                              : (hasNext ? arguments.at(i + 1) : QString());
+            const QString value
+                = valueJoined ? word.mid(equals + 1) : (hasNext ? arguments.at(i + 1) : QString());
             if (name == QLatin1String("platform"))
                 platform = value;
             if (!valueJoined && hasNext)
@@ -78,8 +104,8 @@ CommandLine::CommandLine(const QStringList &arguments)
         if (!twoDashes) {
             if (word == QLatin1String("-h")) {
                 take(Help, word);
-            } else if ((word == QLatin1String("-c") || word == QLatin1String("-config"))
-                       && hasNext && !arguments.at(i + 1).startsWith(QLatin1Char('-'))) {
+            } else if ((word == QLatin1String("-c") || word == QLatin1String("-config")) && hasNext
+                       && !arguments.at(i + 1).startsWith(QLatin1Char('-'))) {
                 ++i; // the configuration file, read as the window reads it
             }
             continue; // other single-dash options are ignored

@@ -100,10 +100,10 @@ bool CommandRunner::readable(const VersionListing &listing)
 {
     if (listing.directoryReadable())
         return true;
-    complain(QStringLiteral("quillfen: ")
-             + tr("The directory %1 does not exist or cannot be read.")
-                   .arg(listing.dir.absolutePath())
-             + QLatin1Char('\n'));
+    complain(
+        QStringLiteral("quillfen: ")
+        + tr("The directory %1 does not exist or cannot be read.").arg(listing.dir.absolutePath())
+        + QLatin1Char('\n'));
     return false;
 }
 
@@ -170,11 +170,9 @@ int CommandRunner::set()
     if (version < 0)
         return BadUsage;
     SafeFs::removeStaleTemporaries(listing.dir.absolutePath());
-    const bool plain
-        = listing.targetIndex >= 0 && !listing.entries.at(listing.targetIndex).isLink;
-    return finish(
-        VersionActions::pick(listing.linkPath(), listing.entries.at(version).path, plain),
-        QString());
+    const bool plain = listing.targetIndex >= 0 && !listing.entries.at(listing.targetIndex).isLink;
+    return finish(VersionActions::pick(listing.linkPath(), listing.entries.at(version).path, plain),
+                  QString());
 }
 
 int CommandRunner::toLink()
@@ -204,12 +202,12 @@ int CommandRunner::rename()
     SafeFs::removeStaleTemporaries(listing.dir.absolutePath());
     const QString linkPath = listing.linkPath();
     ActionResult followed;
-    ActionResult result = VersionActions::rename(
-        listing.entries.at(version).path, line.operands.at(2), listing.isCurrent(version),
-        [&](const QString &newPath) {
-            followed = VersionActions::pointLink(linkPath, newPath);
-            return followed.ok;
-        });
+    ActionResult result
+        = VersionActions::rename(listing.entries.at(version).path, line.operands.at(2),
+                                 listing.isCurrent(version), [&](const QString &newPath) {
+                                     followed = VersionActions::pointLink(linkPath, newPath);
+                                     return followed.ok;
+                                 });
     if (!result.ok && !followed.ok)
         result.message += QLatin1Char('\n') + followed.message;
     if (result.warning.isEmpty())
@@ -273,10 +271,10 @@ int CommandRunner::prune()
     bool isNumber = false;
     const int keep = line.operands.at(1).toInt(&isNumber, 10);
     if (!isNumber || keep < 0) {
-        complain(QStringLiteral("quillfen: ")
-                 + tr("KEEP must be a number of versions, 0 or more, not %1")
-                       .arg(line.operands.at(1))
-                 + QLatin1Char('\n') + CommandLine::usage());
+        complain(
+            QStringLiteral("quillfen: ")
+            + tr("KEEP must be a number of versions, 0 or more, not %1").arg(line.operands.at(1))
+            + QLatin1Char('\n') + CommandLine::usage());
         return BadUsage;
     }
     const VersionListing listing = VersionListing::read(targets.at(target).file);

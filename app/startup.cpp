@@ -14,12 +14,8 @@ void resetLog()
 
 QString configFileName(const ConfigStore &options)
 {
-    const QStringList places = ConfigStore::searchPath(options);
-    for (const QString &place : places) {
-        if (QFileInfo::exists(place))
-            return place;
-    }
-    return places.first();
+    const QString found = ConfigStore::foundFile(options);
+    return found.isEmpty() ? ConfigStore::searchPath(options).first() : found;
 }
 
 bool debugToFile(const ConfigStore &config)

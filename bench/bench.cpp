@@ -168,8 +168,8 @@ int main(int argc, char *argv[])
         sizes = {100, 1000, 10000};
     std::sort(sizes.begin(), sizes.end());
 
-    std::printf("%8s %10s %10s %10s %10s %9s %9s %9s %10s\n", "N", "floor s", "listing s",
-                "pick s", "new s", "list/flr", "pick/lst", "new/lst", "peak MiB");
+    std::printf("%8s %10s %10s %10s %10s %9s %9s %9s %10s\n", "N", "floor s", "listing s", "pick s",
+                "new s", "list/flr", "pick/lst", "new/lst", "peak MiB");
     QList<Result> results;
     for (int n : sizes) {
         const Result r = measure(n);
@@ -199,10 +199,11 @@ int main(int argc, char *argv[])
         if (goal > 0)
             std::printf("goal at %d: pick and new version <= %.2f x listing: %s\n", r.n, goal,
                         r.pick / r.listing <= goal && r.newVersion / r.listing <= goal ? "met"
-                                                                                     : "MISSED");
+                                                                                       : "MISSED");
     }
-    std::printf("worst: listing %.2f x floor, growth %.1f x, pick %.2f x listing, new version %.2f x "
-                "listing\n",
-                worstListing, worstGrowth, worstPick, worstNew);
+    std::printf(
+        "worst: listing %.2f x floor, growth %.1f x, pick %.2f x listing, new version %.2f x "
+        "listing\n",
+        worstListing, worstGrowth, worstPick, worstNew);
     return 0;
 }

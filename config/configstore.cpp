@@ -43,6 +43,15 @@ QStringList ConfigStore::searchPath(const ConfigStore &options)
     return {defaultName, userFolder + QStringLiteral("/quillfen/config.cfg")};
 }
 
+QString ConfigStore::foundFile(const ConfigStore &options)
+{
+    for (const QString &place : searchPath(options)) {
+        if (QFileInfo(place).isFile())
+            return QFileInfo(place).absoluteFilePath();
+    }
+    return QString();
+}
+
 QString ConfigStore::decode(const QByteArray &bytes)
 {
     QTextCodec *fallback = nullptr;

@@ -26,6 +26,8 @@ public:
     // "config.cfg" in the working directory, then "quillfen/config.cfg" in
     // the user's configuration folder ($XDG_CONFIG_HOME, ~/.config).
     static QStringList searchPath(const ConfigStore &options);
+    // The first of those that is a file, as an absolute path; empty if none.
+    static QString foundFile(const ConfigStore &options);
 
     void readFile(const QString &fileName);
     void add(const QString &key, const QString &value, const QString &rest);

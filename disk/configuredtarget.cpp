@@ -23,7 +23,8 @@ QString ConfiguredTarget::label() const
     return directory + QLatin1Char(':') + fileName;
 }
 
-int ConfiguredTarget::find(const QVector<ConfiguredTarget> &targets, const QString &name, QString *error)
+int ConfiguredTarget::find(const QVector<ConfiguredTarget> &targets, const QString &name,
+                           QString *error)
 {
     for (int i = 0; i < targets.size(); ++i) {
         if (targets.at(i).label() == name)
@@ -40,14 +41,16 @@ int ConfiguredTarget::find(const QVector<ConfiguredTarget> &targets, const QStri
         QStringList labels;
         for (int i : qAsConst(named))
             labels << targets.at(i).label();
-        *error = QCoreApplication::translate("ConfiguredTarget", "%1 names more than one target: %2")
-                     .arg(name, labels.join(QLatin1String(", ")));
+        *error
+            = QCoreApplication::translate("ConfiguredTarget", "%1 names more than one target: %2")
+                  .arg(name, labels.join(QLatin1String(", ")));
         return -1;
     }
     bool isNumber = false;
     const int number = name.toInt(&isNumber, 10);
     if (isNumber && number >= 1 && number <= targets.size())
         return number - 1;
-    *error = QCoreApplication::translate("ConfiguredTarget", "No target %1 is configured").arg(name);
+    *error
+        = QCoreApplication::translate("ConfiguredTarget", "No target %1 is configured").arg(name);
     return -1;
 }

@@ -11,11 +11,20 @@ static QString escaped(const QString &text)
     result.reserve(text.size());
     for (const QChar c : text) {
         switch (c.unicode()) {
-        case '\\': result += QLatin1String("\\\\"); break;
-        case '\t': result += QLatin1String("\\t"); break;
-        case '\n': result += QLatin1String("\\n"); break;
-        case '\r': result += QLatin1String("\\r"); break;
-        default: result += c;
+        case '\\':
+            result += QLatin1String("\\\\");
+            break;
+        case '\t':
+            result += QLatin1String("\\t");
+            break;
+        case '\n':
+            result += QLatin1String("\\n");
+            break;
+        case '\r':
+            result += QLatin1String("\\r");
+            break;
+        default:
+            result += c;
         }
     }
     return result;
@@ -32,11 +41,20 @@ static bool unescaped(const QString &text, QString *result)
         if (++i == text.size())
             return false;
         switch (text.at(i).unicode()) {
-        case '\\': *result += QLatin1Char('\\'); break;
-        case 't': *result += QLatin1Char('\t'); break;
-        case 'n': *result += QLatin1Char('\n'); break;
-        case 'r': *result += QLatin1Char('\r'); break;
-        default: return false;
+        case '\\':
+            *result += QLatin1Char('\\');
+            break;
+        case 't':
+            *result += QLatin1Char('\t');
+            break;
+        case 'n':
+            *result += QLatin1Char('\n');
+            break;
+        case 'r':
+            *result += QLatin1Char('\r');
+            break;
+        default:
+            return false;
         }
     }
     return true;

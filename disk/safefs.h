@@ -24,7 +24,7 @@ public:
         bool exists = false;
         bool isLink = false;
         bool isFile = false; // a regular file, or a link to one
-        QByteArray identity; // tells one file from another (see fileIdentity)
+        QByteArray identity; // tells one file from another (device and inode)
         // When the file was born, a link's target for a link, as Qt tells
         // it; unknown where the file system keeps no birth times.
         bool birthKnown = false;
@@ -48,9 +48,6 @@ public:
     // Both names lead to the same file (same device and inode), without
     // following a link at either name.
     static bool sameFile(const QString &a, const QString &b);
-    // What tells one file from another at path, without following a link
-    // (device and inode); empty where nothing stands there.
-    static QByteArray fileIdentity(const QString &path);
     // The link at linkPath names its target in bytes that decode and encode
     // back unchanged, so that a target compared as text is exactly the file
     // on disk.

@@ -6,8 +6,8 @@
 #include <QFileInfo>
 
 #include <cerrno>
-#include <dirent.h>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -108,14 +108,6 @@ bool SafeFs::sameFile(const QString &a, const QString &b)
 static QByteArray identityOf(qulonglong device, qulonglong inode)
 {
     return QByteArray::number(device) + ':' + QByteArray::number(inode);
-}
-
-QByteArray SafeFs::fileIdentity(const QString &path)
-{
-    struct stat st;
-    if (!lstatPath(path, &st))
-        return QByteArray();
-    return identityOf(st.st_dev, st.st_ino);
 }
 
 QStringList SafeFs::entryNames(const QString &dirPath)

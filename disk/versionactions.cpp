@@ -26,9 +26,9 @@ ActionResult VersionActions::pointLink(const QString &linkPath, const QString &v
 {
     const QString before = SafeFs::linkTarget(linkPath);
     if (!SafeFs::pointLinkTo(versionPath, linkPath))
-        return ActionResult::refused(tr("Could not point %1 to %2: %3")
-                                         .arg(fileNameOf(linkPath), fileNameOf(versionPath),
-                                              SafeFs::errorString()));
+        return ActionResult::refused(
+            tr("Could not point %1 to %2: %3")
+                .arg(fileNameOf(linkPath), fileNameOf(versionPath), SafeFs::errorString()));
     ActionResult result;
     result.path = versionPath;
     const QString after = QFileInfo(versionPath).absoluteFilePath();
@@ -41,8 +41,8 @@ ActionResult VersionActions::pointLink(const QString &linkPath, const QString &v
 QString VersionActions::datedName(const QString &path)
 {
     const QFileInfo info(path);
-    const QString stem = info.completeBaseName()
-        + QDate::currentDate().toString(QStringLiteral("-yyyyMMdd"));
+    const QString stem
+        = info.completeBaseName() + QDate::currentDate().toString(QStringLiteral("-yyyyMMdd"));
     const QString suffix = info.suffix();
     const QDir dir = info.dir();
     // All parts are substituted in one pass, so a "%1" in the file's own
@@ -227,8 +227,8 @@ ActionResult VersionActions::moveToTrash(const VersionListing &listing, const QS
 {
     const int index = listing.indexOf(name);
     if (index < 0 || index == listing.targetIndex)
-        return ActionResult::refused(tr("%1 is not a version of %2; nothing was moved")
-                                         .arg(name, listing.linkName()));
+        return ActionResult::refused(
+            tr("%1 is not a version of %2; nothing was moved").arg(name, listing.linkName()));
     const VersionEntry &entry = listing.entries.at(index);
     // Where the link points now, whoever changed it since the listing.
     const QString inUse = SafeFs::linkTarget(listing.linkPath());
@@ -256,10 +256,11 @@ ActionResult VersionActions::moveToTrash(const VersionListing &listing, const QS
                 .arg(name, trash));
     QFile file(entry.path);
     if (!file.moveToTrash())
-        return ActionResult::refused(
-            tr("Could not move %1 to the trash (%2); nothing was removed")
-                .arg(name, file.errorString().isEmpty() ? tr("there is no trash for it")
-                                                        : file.errorString()));
+        return ActionResult::refused(tr("Could not move %1 to the trash (%2); nothing was removed")
+                                         .arg(name,
+                                              file.errorString().isEmpty()
+                                                  ? tr("there is no trash for it")
+                                                  : file.errorString()));
     ActionResult result;
     result.path = file.fileName();
     return result;

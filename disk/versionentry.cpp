@@ -8,8 +8,8 @@ VersionEntry VersionEntry::read(const QDir &dir, const QString &name)
     VersionEntry entry;
     entry.name = name;
     const QString dirPath = dir.absolutePath();
-    entry.path = dirPath.endsWith(QLatin1Char('/')) ? dirPath + name
-                                                   : dirPath + QLatin1Char('/') + name;
+    entry.path
+        = dirPath.endsWith(QLatin1Char('/')) ? dirPath + name : dirPath + QLatin1Char('/') + name;
     const SafeFs::EntryStat stat = SafeFs::statEntry(entry.path);
     entry.isFile = stat.isFile;
     entry.isLink = stat.isLink;

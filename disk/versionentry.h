@@ -24,7 +24,7 @@ public:
     // The link's stored target decodes exactly, so comparing linkTarget as
     // text compares the file itself.
     bool linkTargetIsExact = false;
-    QByteArray identity; // SafeFs::fileIdentity
+    QByteArray identity; // SafeFs::EntryStat::identity
     bool birthKnown = false;
     qint64 birthMsecs = 0;
     qint64 size = 0; // of what a link leads to, for a link

@@ -86,8 +86,7 @@ bool VersionListing::isCurrent(int index) const
     if (targetIndex < 0)
         return false;
     const VersionEntry &target = entries.at(targetIndex);
-    return target.isLink && target.linkTargetIsExact
-        && entries.at(index).path == target.linkTarget;
+    return target.isLink && target.linkTargetIsExact && entries.at(index).path == target.linkTarget;
 }
 
 int VersionListing::currentIndex() const

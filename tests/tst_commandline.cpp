@@ -175,19 +175,18 @@ void TestCommandLine::command_data()
         "--set: an argument is missing\nUsage:", one);
     row("set, refused by the disk", "link", "chattr +i", "-e --set app.exe app-2.exe", 1, "",
         "Could not point app.exe to app-2.exe: Operation not permitted", one);
-    row("set, the history cannot be written", "link", "block history",
-        "-e --set app.exe app-2.exe", 0, "",
-        "The change was made, but the history .* could not be written", "app-2.exe");
+    row("set, the history cannot be written", "link", "block history", "-e --set app.exe app-2.exe",
+        0, "", "The change was made, but the history .* could not be written", "app-2.exe");
     row("to-link", "plain", "", "-e --to-link app.exe", 0, "DATED\n", "", "DATED");
     row("to-link, a link already", "link", "", "-e --to-link app.exe", 1, "",
         "app.exe is a link already", one);
-    row("rename current, the link follows", "link", "",
-        "-e --rename app.exe app-1.exe app-1b.exe", 0, "", "", "app-1b.exe");
+    row("rename current, the link follows", "link", "", "-e --rename app.exe app-1.exe app-1b.exe",
+        0, "", "", "app-1b.exe");
     row("rename another", "link", "", "-e --rename app.exe app-2.exe app-2b.exe", 0, "", "", one);
     row("rename to a taken name", "link", "", "-e --rename app.exe app-1.exe app-3.exe", 1, "",
         "Could not rename app-1.exe to app-3.exe: the name is taken", one);
-    row("rename out of the directory", "link", "", "-e --rename app.exe app-2.exe ../x.exe", 1,
-        "", "cannot be empty", one);
+    row("rename out of the directory", "link", "", "-e --rename app.exe app-2.exe ../x.exe", 1, "",
+        "cannot be empty", one);
     row("previous, nothing recorded", "link", "", "-e --previous app.exe", 1, "",
         "nothing to go back to", one);
     row("previous after a set", "link", "--set app.exe app-2.exe", "-e --previous app.exe", 0,
@@ -311,7 +310,8 @@ void TestCommandLine::command()
     for (const QString &name : dir->entries())
         after << QString::fromUtf8(dir->read(name));
     const QDir trash(work->filePath(QStringLiteral("data/Trash/files")));
-    if (arguments.contains(QLatin1String("--prune")) && !arguments.contains(QLatin1String("--dry-run"))) {
+    if (arguments.contains(QLatin1String("--prune"))
+        && !arguments.contains(QLatin1String("--dry-run"))) {
         for (const QString &name : trash.entryList(QDir::Files))
             after << QString::fromUtf8(VersionDir::readFile(trash.filePath(name)));
     }
@@ -341,7 +341,8 @@ void TestCommandLine::windowAndCommandLine_shareOneHistory()
     previous->trigger();
     RowDriver::settle();
     QCOMPARE(linkedTo(), QStringLiteral("app-3.exe"));
-    QVERIFY(RowDriver::select(RowDriver::rowNamed(&body, QStringLiteral("app-3.exe")))->isChecked());
+    QVERIFY(
+        RowDriver::select(RowDriver::rowNamed(&body, QStringLiteral("app-3.exe")))->isChecked());
     QCOMPARE(quillfen({QStringLiteral("--history")}).out.count(QLatin1Char('\n')), 3);
     config = ConfigStore();
 }

@@ -32,13 +32,19 @@ void TestHistory::read_data()
     const QByteArray time("2026-12-09T10:00:00.000Z\t");
     QTest::newRow("appended") << QByteArray() << "/v/a\tb\nc\rd\\e.exe";
     QTest::newRow("empty") << QByteArray("\n") << "/v/app-2.exe";
-    QTest::newRow("three fields") << time + "/a\t/b\n" << "/v/app-2.exe";
-    QTest::newRow("five fields") << time + "/a\t/b\t/c\t/d\n" << "/v/app-2.exe";
+    QTest::newRow("three fields") << time + "/a\t/b\n"
+                                  << "/v/app-2.exe";
+    QTest::newRow("five fields") << time + "/a\t/b\t/c\t/d\n"
+                                 << "/v/app-2.exe";
     QTest::newRow("no time") << QByteArray("yesterday\t/v/app.exe\t/a\t/b\n") << "/v/app-2.exe";
-    QTest::newRow("no link") << time + "\t/a\t/b\n" << "/v/app-2.exe";
-    QTest::newRow("unknown escape") << time + "/v/app.exe\t\\q\t/b\n" << "/v/app-2.exe";
-    QTest::newRow("escape at the end") << time + "/v/app.exe\t/a\t\\\n" << "/v/app-2.exe";
-    QTest::newRow("cut off") << time + "/v/app.exe\t/a\t/b" << "/v/app-2.exe";
+    QTest::newRow("no link") << time + "\t/a\t/b\n"
+                             << "/v/app-2.exe";
+    QTest::newRow("unknown escape") << time + "/v/app.exe\t\\q\t/b\n"
+                                    << "/v/app-2.exe";
+    QTest::newRow("escape at the end") << time + "/v/app.exe\t/a\t\\\n"
+                                       << "/v/app-2.exe";
+    QTest::newRow("cut off") << time + "/v/app.exe\t/a\t/b"
+                             << "/v/app-2.exe";
     QTest::newRow("binary") << QByteArray("\x00\xff\xfe\t\t\t\n", 7) << "/v/app-2.exe";
 }
 

@@ -152,8 +152,7 @@ int TestKillPoints::runDriver(const QStringList &tamper, const QStringList &argu
                        environment.value(QStringLiteral("ASAN_OPTIONS"))
                            + QStringLiteral(":detect_leaks=0"));
     driver.setProcessEnvironment(environment);
-    driver.start(strace,
-                 QStringList {"-f", "-o", "/dev/null"} + tamper + arguments);
+    driver.start(strace, QStringList {"-f", "-o", "/dev/null"} + tamper + arguments);
     if (!driver.waitForFinished(60000))
         return -1;
     return driver.exitCode();

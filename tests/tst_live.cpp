@@ -7,14 +7,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QFileSystemWatcher>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QSpinBox>
-#include <QToolTip>
-#include <QFileSystemWatcher>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSpinBox>
+#include <QToolTip>
 #include <QtTest>
 
 using namespace RowDriver;
@@ -137,14 +137,13 @@ void TestLive::outsideChange_shows_data()
     QTest::newRow("a new version")
         << "add app-3.exe" << QStringList {"app.exe", "app-3.exe", "app-2.exe", "app-1.exe"}
         << "app-1.exe";
-    QTest::newRow("a version removed") << "remove app-2.exe" << QStringList {"app.exe", "app-1.exe"}
-                                       << "app-1.exe";
+    QTest::newRow("a version removed")
+        << "remove app-2.exe" << QStringList {"app.exe", "app-1.exe"} << "app-1.exe";
     QTest::newRow("a version renamed")
         << "move app-2.exe app-2b.exe" << QStringList {"app.exe", "app-2b.exe", "app-1.exe"}
         << "app-1.exe";
-    QTest::newRow("the link re-pointed") << "point app-2.exe"
-                                         << QStringList {"app.exe", "app-2.exe", "app-1.exe"}
-                                         << "app-2.exe";
+    QTest::newRow("the link re-pointed")
+        << "point app-2.exe" << QStringList {"app.exe", "app-2.exe", "app-1.exe"} << "app-2.exe";
     QTest::newRow("the directory removed and made again")
         << "remake" << QStringList {"app.exe", "app-9.exe"} << "app-9.exe";
 }
@@ -191,9 +190,11 @@ void TestLive::refresh_listsAtOnce()
     QVERIFY(watcher && !watcher->directories().isEmpty());
     watcher->removePaths(watcher->directories());
     dir->add(QStringLiteral("app-3.exe"), "3");
-    QVERIFY(body->findChild<QAction *>(QStringLiteral("actionRefresh"))->shortcuts().contains(keys));
+    QVERIFY(
+        body->findChild<QAction *>(QStringLiteral("actionRefresh"))->shortcuts().contains(keys));
     QTest::keySequence(body.data(), keys);
-    QCOMPARE(rowNames(body.data()), (QStringList {"app.exe", "app-3.exe", "app-2.exe", "app-1.exe"}));
+    QCOMPARE(rowNames(body.data()),
+             (QStringList {"app.exe", "app-3.exe", "app-2.exe", "app-1.exe"}));
 }
 
 void TestLive::typedName_keptAcrossListings()
@@ -229,7 +230,8 @@ void TestLive::scroll_staysOnTheSameVersion()
         dir->add(QStringLiteral("app-%1.exe").arg(i), "v");
     makeBody();
     body->resize(body->width(), 300);
-    QScrollBar *bar = body->findChild<QScrollArea *>(QStringLiteral("scrollArea"))->verticalScrollBar();
+    QScrollBar *bar
+        = body->findChild<QScrollArea *>(QStringLiteral("scrollArea"))->verticalScrollBar();
     QTRY_VERIFY(bar->maximum() > 0);
     ExeFile *middle = rowNamed(body.data(), QStringLiteral("app-30.exe"));
     bar->setValue(middle->y());
@@ -246,9 +248,10 @@ void TestLive::mixedChanges_showWhatAFreshWindowShows()
     QVERIFY(QFile::remove(dir->path(QStringLiteral("app.exe"))));
     dir->add(QStringLiteral("app.exe"), "plain");
     makeBody();
-    for (const char *what : {"toLink", "pick app-2.exe", "add app-3.exe", "rename app-2.exe app-2b.exe",
-                             "pick app-1.exe", "point app-3.exe", "remove app-1.exe",
-                             "move app-3.exe app-0.exe", "add app-4.exe", "pick app-0.exe"}) {
+    for (const char *what :
+         {"toLink", "pick app-2.exe", "add app-3.exe", "rename app-2.exe app-2b.exe",
+          "pick app-1.exe", "point app-3.exe", "remove app-1.exe", "move app-3.exe app-0.exe",
+          "add app-4.exe", "pick app-0.exe"}) {
         step(QLatin1String(what));
         settle();
         waitForQuiet();
@@ -279,8 +282,9 @@ void TestLive::status_clearedByTheNextSuccess()
 
 void TestLive::status_unknownConfigKeyNamed()
 {
-    dir->add(QStringLiteral("config.cfg"), "# a comment\n\nTaget app.exe " + dir->path().toUtf8()
-                                               + "\nTarget app.exe \"" + dir->path().toUtf8() + "\"\n");
+    dir->add(QStringLiteral("config.cfg"),
+             "# a comment\n\nTaget app.exe " + dir->path().toUtf8() + "\nTarget app.exe \""
+                 + dir->path().toUtf8() + "\"\n");
     config = ConfigStore();
     config.readFile(dir->path(QStringLiteral("config.cfg")));
     makeBody();

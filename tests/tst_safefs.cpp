@@ -81,8 +81,8 @@ void TestSafeFs::removeStaleTemporaries_onlyOldLinksOfOurs_data()
     QTest::newRow("old link, earlier naming") << ".app.exe.quillfen-4242-7" << true << true << true;
     QTest::newRow("fresh link of ours") << ".app.exe.quillfen-1f3a9c" << true << false << false;
     // A copy cut short before it got its name.
-    QTest::newRow("old copy of ours") << ".app-20261209-1.exe.quillfen-1f3a9c" << false << true
-                                      << true;
+    QTest::newRow("old copy of ours")
+        << ".app-20261209-1.exe.quillfen-1f3a9c" << false << true << true;
     QTest::newRow("copy of ours being written")
         << ".app-20261209-1.exe.quillfen-1f3a9c" << false << false << false;
     QTest::newRow("old file, not hidden") << "app.exe.quillfen-1f3a9c" << false << true << false;

@@ -78,14 +78,30 @@ void TestVersionActions::moveToTrash_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("before"); // what happens between listing and moving
     QTest::addColumn<QString>("refusal"); // empty: moved
-    QTest::newRow("an old version") << "app-1.exe" << "" << "";
-    QTest::newRow("the target") << "app.exe" << "" << "is not a version";
-    QTest::newRow("the version in use") << "app-2.exe" << "" << "is the version in use";
-    QTest::newRow("in use since the listing") << "app-1.exe" << "point" << "is the version in use";
-    QTest::newRow("replaced since the listing") << "app-1.exe" << "replace" << "changed since";
-    QTest::newRow("a stranger") << "other.exe" << "" << "is not a version";
-    QTest::newRow("our temporary") << ".app.exe.quillfen-1f3a9c" << "" << "is not a version";
-    QTest::newRow("gone") << "app-1.exe" << "remove" << "changed since";
+    QTest::newRow("an old version") << "app-1.exe"
+                                    << ""
+                                    << "";
+    QTest::newRow("the target") << "app.exe"
+                                << ""
+                                << "is not a version";
+    QTest::newRow("the version in use") << "app-2.exe"
+                                        << ""
+                                        << "is the version in use";
+    QTest::newRow("in use since the listing") << "app-1.exe"
+                                              << "point"
+                                              << "is the version in use";
+    QTest::newRow("replaced since the listing") << "app-1.exe"
+                                                << "replace"
+                                                << "changed since";
+    QTest::newRow("a stranger") << "other.exe"
+                                << ""
+                                << "is not a version";
+    QTest::newRow("our temporary") << ".app.exe.quillfen-1f3a9c"
+                                   << ""
+                                   << "is not a version";
+    QTest::newRow("gone") << "app-1.exe"
+                          << "remove"
+                          << "changed since";
 }
 
 void TestVersionActions::moveToTrash()

@@ -1,9 +1,9 @@
 #include "body.h"
 #include "cleanupdialog.h"
 #include "configstore.h"
+#include "configuredtarget.h"
 #include "history.h"
 #include "safefs.h"
-#include "configuredtarget.h"
 #include "versionactions.h"
 #include "versionlisting.h"
 
@@ -13,9 +13,9 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QLabel>
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
@@ -122,15 +122,10 @@ void Body::initTargets()
 
 void Body::showNoTargets()
 {
-    const QStringList places = ConfigStore::searchPath(options);
-    QString found;
+    const QString found = ConfigStore::foundFile(options);
     QStringList looked;
-    for (const QString &place : places) {
-        const QString path = QFileInfo(place).absoluteFilePath();
-        looked << path;
-        if (found.isEmpty() && QFileInfo(place).isFile())
-            found = path;
-    }
+    for (const QString &place : ConfigStore::searchPath(options))
+        looked << QFileInfo(place).absoluteFilePath();
     const QString text = found.isEmpty()
         ? tr("No targets: no configuration found (looked for %1). Create it with lines of the "
              "form \"Target NAME DIR\".")
@@ -248,8 +243,8 @@ void Body::updatePrevious()
 {
     bool readable = true;
     QString error;
-    const bool recorded = !linkPath.isEmpty()
-        && !History::latestFor(linkPath, &readable, &error).before.isEmpty();
+    const bool recorded
+        = !linkPath.isEmpty() && !History::latestFor(linkPath, &readable, &error).before.isEmpty();
     actionPrevious->setEnabled(recorded);
 }
 
@@ -378,9 +373,11 @@ void Body::selectTarget(int idx)
         : QFileInfo(listing.linkPath()).absoluteFilePath();
     updatePrevious();
     if (!listing.directoryReadable())
-        stateMessage = tr("The directory %1 does not exist or cannot be read.").arg(dir.absolutePath());
+        stateMessage
+            = tr("The directory %1 does not exist or cannot be read.").arg(dir.absolutePath());
     else if (exeFiles.items.isEmpty())
-        stateMessage = tr("No versions of %1 found in %2.").arg(info.fileName(), dir.absolutePath());
+        stateMessage
+            = tr("No versions of %1 found in %2.").arg(info.fileName(), dir.absolutePath());
     else
         stateMessage.clear();
     showStatus();
@@ -416,15 +413,12 @@ void Body::fitToRows()
     const int list = TargetListFrame->sizeHint().height() + 2 * scrollArea->frameWidth();
     int height = others + list;
     int width = this->width();
-    const QRect frame = frameGeometry();
-    const QRect inner = geometry();
-    fittedFrame = QMargins(inner.left() - frame.left(), inner.top() - frame.top(),
-                           frame.right() - inner.right(), frame.bottom() - inner.bottom());
+    fittedFrame = frameExtent();
     QScreen *screen = this->screen();
     if (screen) {
         const QRect available = screen->availableGeometry();
-        height = qMin(height, available.height() - (frame.height() - inner.height()));
-        width = qMin(width, available.width() - (frame.width() - inner.width()));
+        height = qMin(height, available.height() - fittedFrame.height());
+        width = qMin(width, available.width() - fittedFrame.width());
     }
     resize(width, height);
     // The frame's bottom stays on the screen where the window manager put
@@ -443,7 +437,8 @@ void Body::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
     // The frame is known once the window manager has decorated the window.
-    QMetaObject::invokeMethod(this, [this] { fitToFrame(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { fitToFrame(); }, Qt::QueuedConnection);
 }
 
 void Body::moveEvent(QMoveEvent *event)
@@ -463,18 +458,19 @@ void Body::fitToFrame()
     // Without a target the window keeps its form's size.
     if (!isVisible() || listedIndex < 0)
         return;
-    const QRect frame = frameGeometry();
-    const QRect inner = geometry();
-    const QMargins margins(inner.left() - frame.left(), inner.top() - frame.top(),
-                           frame.right() - inner.right(), frame.bottom() - inner.bottom());
-    if (margins == fittedFrame)
-        return;
-    fitToRows();
+    if (frameExtent() != fittedFrame)
+        fitToRows();
+}
+
+QSize Body::frameExtent() const
+{
+    return frameGeometry().size() - geometry().size();
 }
 
 VersionListing Body::currentListing() const
 {
-    const QFileInfo info = Targets->itemData(Targets->currentIndex(), Qt::UserRole).value<QFileInfo>();
+    const QFileInfo info
+        = Targets->itemData(Targets->currentIndex(), Qt::UserRole).value<QFileInfo>();
     return VersionListing::read(info);
 }
 
@@ -561,12 +557,7 @@ void Body::cleanUp()
 
 void Body::about()
 {
-    const QStringList places = ConfigStore::searchPath(options);
-    QString found;
-    for (const QString &place : places) {
-        if (found.isEmpty() && QFileInfo(place).isFile())
-            found = QFileInfo(place).absoluteFilePath();
-    }
+    const QString found = ConfigStore::foundFile(options);
     QMessageBox::about(
         this, tr("About Quillfen"),
         tr("<p><b>Quillfen</b> %1</p><p>Chooses which stored version of a program its link "

@@ -8,7 +8,6 @@
 #include <QElapsedTimer>
 #include <QFileSystemWatcher>
 #include <QMainWindow>
-#include <QMargins>
 #include <QTimer>
 
 class QLabel;
@@ -56,6 +55,8 @@ private:
     void fitToRows();
     // Fits again once the window manager's frame is known or has changed.
     void fitToFrame();
+    // What the window manager's frame adds to the window's size.
+    QSize frameExtent() const;
     // Watches the directory and its parent, so that the directory's removal
     // and re-creation are seen too.
     void watch(const QString &directory);
@@ -86,7 +87,7 @@ private:
     QElapsedTimer burst; // since the first change that quiet waits for
     QString actionMessage;
     QString stateMessage;
-    QMargins fittedFrame; // the frame the window was last fitted with
+    QSize fittedFrame; // the frame's extent the window was last fitted with
     QLabel *emptyNote = nullptr; // says why the list is empty
 };
 

@@ -40,8 +40,8 @@ void CleanUpDialog::checkOlderThanKept()
     for (int i = 0; i < Versions->count(); ++i) {
         QListWidgetItem *item = Versions->item(i);
         if (item->flags() & Qt::ItemIsUserCheckable)
-            item->setCheckState(older.contains(item->data(Qt::UserRole).toString()) ? Qt::Checked
-                                                                                   : Qt::Unchecked);
+            item->setCheckState(
+                older.contains(item->data(Qt::UserRole).toString()) ? Qt::Checked : Qt::Unchecked);
     }
     showFreed();
 }

@@ -2,12 +2,12 @@
 #include "versionactions.h"
 
 #include <QApplication>
-#include <QPointer>
 #include <QDateTime>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QMenu>
+#include <QPointer>
 #include <QToolTip>
 
 ExeFile::ExeFile(QDir dir, QString name, QWidget *parent)
@@ -86,8 +86,8 @@ bool ExeFile::eventFilter(QObject *watched, QEvent *event)
         QString tip = fileInfo.absoluteFilePath();
         if (entry.birthKnown)
             tip += QLatin1Char('\n')
-                + tr("Born %1").arg(locale.toString(QDateTime::fromMSecsSinceEpoch(entry.birthMsecs),
-                                                    QLocale::LongFormat));
+                + tr("Born %1").arg(locale.toString(
+                    QDateTime::fromMSecsSinceEpoch(entry.birthMsecs), QLocale::LongFormat));
         if (isFile)
             tip += QLatin1Char('\n') + tr("Size %1").arg(locale.formattedDataSize(entry.size));
         QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), tip, Name);
