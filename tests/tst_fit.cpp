@@ -3,6 +3,7 @@
 #include "rowdriver.h"
 #include "versiondir.h"
 
+#include <QProcess>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -25,6 +26,7 @@ private slots:
     void manyRowsLongDirectory_boundedByScreen();
 
 private:
+    static bool windowManagerRunning();
     void open(const QString &directory);
     QScrollArea *scrollArea() const
     {
@@ -47,9 +49,23 @@ void TestFit::initTestCase()
                  qPrintable(QString::number(screen->logicalDotsPerInch())));
     if (variant == "scale2")
         QCOMPARE(screen->devicePixelRatio(), 2.0);
+    // The window manager starts beside the test. A window mapped while it is
+    // still taking over the screen is re-managed and never exposed again, so
+    // the first window waits until the manager has announced itself.
+    if (variant == "wm")
+        QTRY_VERIFY_WITH_TIMEOUT(windowManagerRunning(), 15000);
     qInfo("variant %s: %.0f dpi, ratio %.1f, screen %dx%d", variant.constData(),
           screen->logicalDotsPerInch(), screen->devicePixelRatio(),
           screen->availableGeometry().width(), screen->availableGeometry().height());
+}
+
+bool TestFit::windowManagerRunning()
+{
+    QProcess xprop;
+    xprop.start(QStringLiteral("xprop"),
+                {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
+    return xprop.waitForFinished(5000) && xprop.exitCode() == 0
+        && xprop.readAllStandardOutput().contains("window id");
 }
 
 void TestFit::init()
