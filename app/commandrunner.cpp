@@ -84,16 +84,13 @@ int CommandRunner::readTarget(VersionListing *listing)
     return readable(*listing) ? Done : Refused;
 }
 
-int CommandRunner::versionIn(const VersionListing &listing, const QString &name)
+int CommandRunner::actionTarget(QFileInfo *file)
 {
-    const int index = listing.indexOf(name);
-    if (index >= 0 && index != listing.targetIndex)
-        return index;
-    complain(QStringLiteral("quillfen: ")
-             + tr("%1 is not a version of %2; --list %3 shows them")
-                   .arg(name, listing.linkName(), line.operands.value(0))
-             + QLatin1Char('\n'));
-    return -1;
+    VersionListing listing;
+    if (const int status = readTarget(&listing))
+        return status;
+    *file = QFileInfo(listing.dir.absoluteFilePath(listing.linkName()));
+    return Done;
 }
 
 bool CommandRunner::readable(const VersionListing &listing)
@@ -109,14 +106,20 @@ bool CommandRunner::readable(const VersionListing &listing)
 
 int CommandRunner::finish(const ActionResult &result, const QString &printed)
 {
+    if (!printed.isEmpty())
+        print(printed + QLatin1Char('\n'));
+    if (result.refusal == ActionResult::NotAVersion) {
+        complain(QStringLiteral("quillfen: ")
+                 + tr("%1; --list %2 shows the versions").arg(result.message, line.operands.value(0))
+                 + QLatin1Char('\n'));
+        return BadUsage;
+    }
     if (!result.ok) {
         complain(QStringLiteral("quillfen: ") + result.message + QLatin1Char('\n'));
         return Refused;
     }
     if (!result.warning.isEmpty())
         complain(QStringLiteral("quillfen: ") + result.warning + QLatin1Char('\n'));
-    if (!printed.isEmpty())
-        print(printed + QLatin1Char('\n'));
     return Done;
 }
 
@@ -152,7 +155,7 @@ int CommandRunner::listVersions()
         return status;
     QString lines;
     for (int i = 0; i < listing.entries.size(); ++i) {
-        if (i == listing.targetIndex)
+        if (!listing.isVersion(i))
             continue;
         lines += (listing.isCurrent(i) ? QLatin1String("* ") : QLatin1String("  "))
             + listing.entries.at(i).name + QLatin1Char('\n');
@@ -163,67 +166,37 @@ int CommandRunner::listVersions()
 
 int CommandRunner::set()
 {
-    VersionListing listing;
-    if (const int status = readTarget(&listing))
+    QFileInfo target;
+    if (const int status = actionTarget(&target))
         return status;
-    const int version = versionIn(listing, line.operands.at(1));
-    if (version < 0)
-        return BadUsage;
-    SafeFs::removeStaleTemporaries(listing.dir.absolutePath());
-    const bool plain = listing.targetIndex >= 0 && !listing.entries.at(listing.targetIndex).isLink;
-    return finish(VersionActions::pick(listing.linkPath(), listing.entries.at(version).path, plain),
-                  QString());
+    return finish(VersionActions(target).pick(line.operands.at(1)), QString());
 }
 
 int CommandRunner::toLink()
 {
-    VersionListing listing;
-    if (const int status = readTarget(&listing))
+    QFileInfo target;
+    if (const int status = actionTarget(&target))
         return status;
-    if (listing.targetIndex >= 0 && listing.entries.at(listing.targetIndex).isLink) {
-        complain(QStringLiteral("quillfen: ")
-                 + tr("%1 is a link already; nothing was changed").arg(listing.linkName())
-                 + QLatin1Char('\n'));
-        return Refused;
-    }
-    SafeFs::removeStaleTemporaries(listing.dir.absolutePath());
-    const ActionResult result = VersionActions::toLink(listing.linkPath());
-    return finish(result, QFileInfo(result.path).fileName());
+    const ActionResult result = VersionActions(target).toLink();
+    return finish(result, result.after);
 }
 
 int CommandRunner::rename()
 {
-    VersionListing listing;
-    if (const int status = readTarget(&listing))
+    QFileInfo target;
+    if (const int status = actionTarget(&target))
         return status;
-    const int version = versionIn(listing, line.operands.at(1));
-    if (version < 0)
-        return BadUsage;
-    SafeFs::removeStaleTemporaries(listing.dir.absolutePath());
-    const QString linkPath = listing.linkPath();
-    ActionResult followed;
-    ActionResult result
-        = VersionActions::rename(listing.entries.at(version).path, line.operands.at(2),
-                                 listing.isCurrent(version), [&](const QString &newPath) {
-                                     followed = VersionActions::pointLink(linkPath, newPath);
-                                     return followed.ok;
-                                 });
-    if (!result.ok && !followed.ok)
-        result.message += QLatin1Char('\n') + followed.message;
-    if (result.warning.isEmpty())
-        result.warning = followed.warning;
-    return finish(result, QString());
+    return finish(VersionActions(target).rename(line.operands.at(1), line.operands.at(2)),
+                  QString());
 }
 
 int CommandRunner::previous()
 {
-    const int target = targetFromOperand();
-    if (target < 0)
-        return BadUsage;
-    const VersionListing listing = VersionListing::read(targets.at(target).file);
-    SafeFs::removeStaleTemporaries(listing.dir.absolutePath());
-    const ActionResult result = VersionActions::goBack(listing.linkPath());
-    return finish(result, result.ok ? QFileInfo(result.path).fileName() : QString());
+    QFileInfo target;
+    if (const int status = actionTarget(&target))
+        return status;
+    const ActionResult result = VersionActions(target).goBack();
+    return finish(result, result.ok ? result.after : QString());
 }
 
 int CommandRunner::history()
@@ -233,7 +206,7 @@ int CommandRunner::history()
         const int target = targetFromOperand();
         if (target < 0)
             return BadUsage;
-        link = VersionListing::read(targets.at(target).file).linkPath();
+        link = targets.at(target).file.absoluteFilePath();
     }
     bool ok = true;
     QString error;
@@ -255,12 +228,11 @@ int CommandRunner::history()
 
 int CommandRunner::add()
 {
-    VersionListing listing;
-    if (const int status = readTarget(&listing))
+    QFileInfo target;
+    if (const int status = actionTarget(&target))
         return status;
-    SafeFs::removeStaleTemporaries(listing.dir.absolutePath());
-    const ActionResult result = VersionActions::addVersion(listing, line.operands.at(1));
-    return finish(result, QFileInfo(result.path).fileName());
+    const ActionResult result = VersionActions(target).add(line.operands.at(1));
+    return finish(result, result.ok ? QFileInfo(result.path).fileName() : QString());
 }
 
 int CommandRunner::prune()
@@ -280,15 +252,12 @@ int CommandRunner::prune()
     const VersionListing listing = VersionListing::read(targets.at(target).file);
     if (!readable(listing))
         return Refused;
-    int status = Done;
-    for (const QString &name : VersionActions::pruneCandidates(listing, keep)) {
-        if (line.dryRun) {
-            print(name + QLatin1Char('\n'));
-            continue;
-        }
-        const ActionResult result = VersionActions::moveToTrash(listing, name);
-        if (finish(result, name) != Done)
-            status = Refused;
+    if (line.dryRun) {
+        const QStringList names = VersionActions::pruneCandidates(listing, keep);
+        print(names.isEmpty() ? QString() : names.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+        return Done;
     }
-    return status;
+    const ActionResult result
+        = VersionActions(QFileInfo(listing.dir.absoluteFilePath(listing.linkName()))).cleanUp(keep);
+    return finish(result, result.trashed.join(QLatin1Char('\n')));
 }

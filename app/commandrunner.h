@@ -42,9 +42,9 @@ private:
     // Reads the directory of that target: Done, or the exit status after
     // saying why not.
     int readTarget(VersionListing *listing);
-    // The version of that name in the listing (never the target itself), or
-    // -1 after saying why.
-    int versionIn(const VersionListing &listing, const QString &name);
+    // The link of the target named by the first operand, in a folder that
+    // can be read: Done, or the exit status after saying why not.
+    int actionTarget(QFileInfo *file);
     bool readable(const VersionListing &listing);
     // Says what the action came to; its exit status.
     int finish(const ActionResult &result, const QString &printed);

@@ -2,24 +2,42 @@
 #define ACTIONRESULT_H
 
 #include <QString>
+#include <QStringList>
 
-// What a change on disk came to: done or refused, with the reason for the
-// user, and a warning where it was done but something else failed.
+// What one action on a target's folder came to: done or refused with the
+// reason for the user, what the link led to before and after, and what the
+// action made or moved. A warning tells what went wrong besides a change
+// that was made.
 class ActionResult
 {
 public:
-    static ActionResult refused(const QString &message)
+    enum Refusal {
+        NotRefused,
+        Refused, // the disk or the folder's state did not allow it
+        NotAVersion, // what was named is not one of the target's versions
+        Busy, // another Quillfen kept the folder locked
+    };
+
+    static ActionResult refused(const QString &message, Refusal why = Refused)
     {
         ActionResult result;
         result.ok = false;
+        result.refusal = why;
         result.message = message;
         return result;
     }
 
     bool ok = true;
-    QString message; // why nothing was changed
+    Refusal refusal = NotRefused;
+    bool changed = false; // something on disk is not as it was
+    QString message; // why nothing (or not everything) was changed
     QString warning; // done, but the user should know this
+    // The file names the link led to before and leads to after the action;
+    // empty where it led nowhere, or where no link was touched.
+    QString before;
+    QString after;
     QString path; // what the action made: the new name, the name set aside
+    QStringList trashed; // the names moved to the trash
 };
 
 #endif // ACTIONRESULT_H

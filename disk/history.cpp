@@ -1,9 +1,17 @@
 #include "history.h"
+#include "pathlock.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QStringList>
+
+// Past this size the history keeps only its newest lines, this many bytes
+// at most, so that it never grows without bound and a trim is rare.
+static const qint64 TrimAboveBytes = 1 << 20;
+static const qint64 KeptBytes = TrimAboveBytes / 2;
 
 static QString escaped(const QString &text)
 {
@@ -87,11 +95,35 @@ bool History::parse(const QString &line, Record *record)
         && unescaped(fields.at(3), &record->after);
 }
 
+// Rewritten whole under a new name, flushed, and renamed over the old, so
+// that a kill leaves the old history or the new one, never a part.
+static void keepNewestLines(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const QByteArray all = file.readAll();
+    file.close();
+    const int from = all.indexOf('\n', int(qMax<qint64>(0, all.size() - KeptBytes) - 1)) + 1;
+    QSaveFile trimmed(path);
+    if (trimmed.open(QIODevice::WriteOnly) && trimmed.write(all.mid(from)) == all.size() - from)
+        trimmed.commit();
+}
+
 bool History::append(const QString &link, const QString &before, const QString &after,
                      QString *error)
 {
     const QString path = filePath();
     QDir().mkpath(QFileInfo(path).absolutePath());
+    // Appenders and the trim take the history's own lock, so that no line
+    // is appended to a file that a trim is about to replace.
+    const PathLock lock(path + QLatin1String(".lock"), true);
+    if (!lock.isLocked()) {
+        *error = lock.timedOut()
+            ? QCoreApplication::translate("History", "another process kept it locked")
+            : lock.error().text;
+        return false;
+    }
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
         *error = file.errorString();
@@ -104,6 +136,10 @@ bool History::append(const QString &link, const QString &before, const QString &
     if (file.write(line) != line.size()) {
         *error = file.errorString();
         return false;
+    }
+    if (file.size() > TrimAboveBytes) {
+        file.close();
+        keepNewestLines(path);
     }
     return true;
 }

@@ -9,8 +9,10 @@
 // line: one line per change in $XDG_STATE_HOME/quillfen/history
 // (~/.local/state/quillfen/history), with the time, the link, the version
 // before and the version after (absolute paths; before is empty where the
-// name held no link). Lines are appended in one write each to a file opened
-// for appending, so two processes appending at once lose none.
+// name held no link). Lines are appended in one write each, under the
+// history's own lock (history.lock beside it), so that two processes
+// appending at once lose none. Past 1 MiB the next append keeps only the
+// newest half MiB of lines, rewritten in one atomic step.
 class History
 {
 public:

@@ -4,18 +4,12 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
-static QString lastError;
-
 static const QLatin1String TemporaryMark(".quillfen-");
 
-QString SafeFs::errorString()
+void FsError::set(int systemCode)
 {
-    return lastError;
-}
-
-void SafeFs::setErrorText(const QString &text)
-{
-    lastError = text;
+    code = systemCode;
+    text = qt_error_string(systemCode);
 }
 
 // A hidden name beside path that no other process picks: random, and tried
@@ -42,15 +36,15 @@ QString SafeFs::linkText(const QString &target, const QString &linkPath)
     return target;
 }
 
-bool SafeFs::setAsideByRenaming(const QString &path, const QString &asidePath)
+bool SafeFs::setAsideByRenaming(const QString &path, const QString &asidePath, FsError &error)
 {
-    if (!renameNoReplace(path, asidePath))
+    if (!renameNoReplace(path, asidePath, error))
         return false;
-    if (createLink(asidePath, path))
+    if (createLink(asidePath, path, error))
         return true;
-    // The file goes back to its name rather than leaving the name empty.
-    const QString error = errorString();
-    renameNoReplace(asidePath, path);
-    setErrorText(error);
+    // The file goes back to its name rather than leaving the name empty; the
+    // link's failure is what the caller hears of.
+    FsError back;
+    renameNoReplace(asidePath, path, back);
     return false;
 }

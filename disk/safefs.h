@@ -1,6 +1,8 @@
 #ifndef SAFEFS_H
 #define SAFEFS_H
 
+#include "fserror.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -11,9 +13,9 @@
 // program put there) cannot be lost, not even when the process is killed
 // between two steps or another program changes the directory meanwhile.
 //
-// Every operation returns false on failure and leaves the reason in
-// errorString(). The portable parts are in safefs.cpp, the system calls in
-// safefs_unix.cpp and safefs_win.cpp.
+// Every operation that changes something returns false on failure and
+// reports why into the caller's FsError. The portable parts are in
+// safefs.cpp, the system calls in safefs_unix.cpp and safefs_win.cpp.
 class SafeFs
 {
 public:
@@ -61,7 +63,7 @@ public:
     // A target in the link's own directory is written as its bare file name,
     // so the link still leads to it when the directory is moved, copied or
     // mounted elsewhere; any other target is written as given.
-    static bool createLink(const QString &target, const QString &linkPath);
+    static bool createLink(const QString &target, const QString &linkPath, FsError &error);
 
     // Points the link at linkPath to target; where nothing stands a new link
     // is made. The new link is made under a hidden temporary name and
@@ -70,7 +72,7 @@ public:
     // removed only if it is a link, anything else is exchanged back and the
     // call fails. Where the file system cannot exchange, the name is checked
     // to hold a link just before the new one is renamed over it.
-    static bool pointLinkTo(const QString &target, const QString &linkPath);
+    static bool pointLinkTo(const QString &target, const QString &linkPath, FsError &error);
 
     // Sets the regular file at path aside under asidePath (which must be
     // free) and puts a link to asidePath at path. The file first gets
@@ -81,18 +83,19 @@ public:
     // is renamed and then linked, and renamed back if the link fails: path
     // is missing for that moment. Anything but a regular file at path is
     // left alone and the call fails.
-    static bool setAsideAsLink(const QString &path, const QString &asidePath);
+    static bool setAsideAsLink(const QString &path, const QString &asidePath, FsError &error);
 
     // Gives the file at from the further name to, a hard link, never
     // replacing anything at to. *unsupported tells a file system that has no
     // hard links from any other failure.
-    static bool addName(const QString &from, const QString &to, bool *unsupported);
+    static bool addName(const QString &from, const QString &to, bool *unsupported,
+                        FsError &error);
     // Removes the name only while it is the same file as other, so that the
     // content stays reachable under other.
-    static bool removeNameIfSame(const QString &name, const QString &other);
+    static bool removeNameIfSame(const QString &name, const QString &other, FsError &error);
 
     // Renames from to to, failing rather than replacing anything at to.
-    static bool renameNoReplace(const QString &from, const QString &to);
+    static bool renameNoReplace(const QString &from, const QString &to, FsError &error);
 
     // Both paths lead to the same file, following links.
     static bool leadToSameFile(const QString &a, const QString &b);
@@ -104,7 +107,8 @@ public:
     // stands under destPath: a copy cut short leaves only the temporary,
     // which removeStaleTemporaries takes away. *taken tells that something
     // took destPath meanwhile, so that another name can be tried.
-    static bool copyAsNew(const QString &source, const QString &destPath, bool *taken);
+    static bool copyAsNew(const QString &source, const QString &destPath, bool *taken,
+                          FsError &error);
 
     // Removes our own temporaries in dirPath that a killed process left
     // behind: links and copies with our temporary name pattern, untouched
@@ -114,21 +118,29 @@ public:
     // The hidden temporary names of ours for a link named linkName.
     static bool isTemporaryName(const QString &fileName);
 
-    // Why the last failing operation failed, in the system's words.
-    static QString errorString();
+    // Takes an exclusive lock on the folder or file at path that binds
+    // every process taking it too, and leaves nothing on disk; a lock file
+    // is made where create is true and nothing stands at path. Fails at once
+    // (error.code EWOULDBLOCK or the platform's like) where another process
+    // holds it. The handle goes to unlock; the lock also ends with the
+    // process.
+    static qintptr tryLock(const QString &path, bool create, FsError &error);
+    static void unlock(qintptr handle);
+    // The lock is held by another process.
+    static bool isBusy(const FsError &error);
 
 private:
     // What a new link at linkPath stores to lead to target (see createLink).
     static QString linkText(const QString &target, const QString &linkPath);
     // A fresh hidden name beside path, of the pattern isTemporaryName knows.
     static QString temporaryNameFor(const QString &path);
-    static void setErrorText(const QString &text);
     // Sets a file aside by renaming it and linking its old name to the new:
     // where hard links are not to be had, the name is missing for a moment.
-    static bool setAsideByRenaming(const QString &path, const QString &asidePath);
+    static bool setAsideByRenaming(const QString &path, const QString &asidePath,
+                                   FsError &error);
 #ifdef Q_OS_UNIX
-    static void setError(int error);
-    static QByteArray makeTemporaryLink(const QString &target, const QString &linkPath);
+    static QByteArray makeTemporaryLink(const QString &target, const QString &linkPath,
+                                        FsError &error);
 #endif
 };
 

@@ -9,14 +9,10 @@
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
-
-void SafeFs::setError(int error)
-{
-    setErrorText(qt_error_string(error));
-}
 
 static bool lstatPath(const QString &path, struct stat *st)
 {
@@ -46,7 +42,8 @@ static int exchangeNames(const QByteArray &a, const QByteArray &b)
 #endif
 }
 
-QByteArray SafeFs::makeTemporaryLink(const QString &target, const QString &linkPath)
+QByteArray SafeFs::makeTemporaryLink(const QString &target, const QString &linkPath,
+                                     FsError &error)
 {
     const QByteArray text = QFile::encodeName(linkText(target, linkPath));
     for (int attempt = 0; attempt < 16; ++attempt) {
@@ -54,11 +51,11 @@ QByteArray SafeFs::makeTemporaryLink(const QString &target, const QString &linkP
         if (::symlink(text.constData(), temp.constData()) == 0)
             return temp;
         if (errno != EEXIST) {
-            setError(errno);
+            error.set(errno);
             return QByteArray();
         }
     }
-    setError(EEXIST);
+    error.set(EEXIST);
     return QByteArray();
 }
 
@@ -178,27 +175,27 @@ QString SafeFs::linkTarget(const QString &linkPath)
     return QFileInfo(linkPath).symLinkTarget();
 }
 
-bool SafeFs::createLink(const QString &target, const QString &linkPath)
+bool SafeFs::createLink(const QString &target, const QString &linkPath, FsError &error)
 {
     // symlink(2) never replaces what stands at linkPath.
     if (::symlink(QFile::encodeName(linkText(target, linkPath)).constData(),
                   QFile::encodeName(linkPath).constData())
         == 0)
         return true;
-    setError(errno);
+    error.set(errno);
     return false;
 }
 
-bool SafeFs::pointLinkTo(const QString &target, const QString &linkPath)
+bool SafeFs::pointLinkTo(const QString &target, const QString &linkPath, FsError &error)
 {
     if (!exists(linkPath))
-        return createLink(target, linkPath);
+        return createLink(target, linkPath, error);
     if (!isSymLink(linkPath)) {
-        setError(EEXIST);
+        error.set(EEXIST);
         return false;
     }
     const QByteArray link = QFile::encodeName(linkPath);
-    const QByteArray temp = makeTemporaryLink(target, linkPath);
+    const QByteArray temp = makeTemporaryLink(target, linkPath, error);
     if (temp.isEmpty())
         return false;
     if (exchangeNames(temp, link) == 0) {
@@ -210,33 +207,33 @@ bool SafeFs::pointLinkTo(const QString &target, const QString &linkPath)
         // back where it was, and our link comes out again.
         exchangeNames(temp, link);
         removeTemporaryLink(temp);
-        setError(EEXIST);
+        error.set(EEXIST);
         return false;
     }
-    const int error = errno;
-    if (cannotExchange(error)) {
+    const int exchangeError = errno;
+    if (cannotExchange(exchangeError)) {
         // No exchange here: check once more that a link stands at the name,
         // then rename over it, which also never leaves the name missing.
         if (isLinkAt(link) && ::rename(temp.constData(), link.constData()) == 0)
             return true;
-        setError(isLinkAt(link) ? errno : EEXIST);
+        error.set(isLinkAt(link) ? errno : EEXIST);
     } else {
-        setError(error);
+        error.set(exchangeError);
     }
     removeTemporaryLink(temp);
     return false;
 }
 
-bool SafeFs::setAsideAsLink(const QString &path, const QString &asidePath)
+bool SafeFs::setAsideAsLink(const QString &path, const QString &asidePath, FsError &error)
 {
     if (!isRegularFile(path)) {
-        setError(exists(path) ? EEXIST : ENOENT);
+        error.set(exists(path) ? EEXIST : ENOENT);
         return false;
     }
     const QByteArray name = QFile::encodeName(path);
     const QByteArray aside = QFile::encodeName(asidePath);
     if (::link(name.constData(), aside.constData()) == 0) {
-        const QByteArray temp = makeTemporaryLink(asidePath, path);
+        const QByteArray temp = makeTemporaryLink(asidePath, path, error);
         bool done = false;
         if (!temp.isEmpty()) {
             if (exchangeNames(temp, name) == 0) {
@@ -246,13 +243,13 @@ bool SafeFs::setAsideAsLink(const QString &path, const QString &asidePath)
                 }
                 // Not the file we set aside: another program replaced it.
                 exchangeNames(temp, name);
-                setError(EEXIST);
+                error.set(EEXIST);
             } else if (cannotExchange(errno)) {
                 done = sameFileAt(name, aside) && ::rename(temp.constData(), name.constData()) == 0;
                 if (!done)
-                    setError(sameFileAt(name, aside) ? errno : EEXIST);
+                    error.set(sameFileAt(name, aside) ? errno : EEXIST);
             } else {
-                setError(errno);
+                error.set(errno);
             }
             removeTemporaryLink(temp);
         }
@@ -265,44 +262,44 @@ bool SafeFs::setAsideAsLink(const QString &path, const QString &asidePath)
         return false;
     }
     if (!noHardLinks(errno)) {
-        setError(errno);
+        error.set(errno);
         return false;
     }
-    return setAsideByRenaming(path, asidePath);
+    return setAsideByRenaming(path, asidePath, error);
 }
 
-bool SafeFs::addName(const QString &from, const QString &to, bool *unsupported)
+bool SafeFs::addName(const QString &from, const QString &to, bool *unsupported, FsError &error)
 {
     if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0) {
         *unsupported = false;
         return true;
     }
     *unsupported = noHardLinks(errno);
-    setError(errno);
+    error.set(errno);
     return false;
 }
 
-bool SafeFs::removeNameIfSame(const QString &name, const QString &other)
+bool SafeFs::removeNameIfSame(const QString &name, const QString &other, FsError &error)
 {
     const QByteArray encoded = QFile::encodeName(name);
     if (!sameFileAt(encoded, QFile::encodeName(other))) {
-        setError(EEXIST);
+        error.set(EEXIST);
         return false;
     }
     if (::unlink(encoded.constData()) == 0)
         return true;
-    setError(errno);
+    error.set(errno);
     return false;
 }
 
-bool SafeFs::renameNoReplace(const QString &from, const QString &to)
+bool SafeFs::renameNoReplace(const QString &from, const QString &to, FsError &error)
 {
     if (exists(to)) {
-        setError(EEXIST);
+        error.set(EEXIST);
         return false;
     }
     if (!exists(from)) {
-        setError(ENOENT);
+        error.set(ENOENT);
         return false;
     }
     const QByteArray encodedFrom = QFile::encodeName(from);
@@ -313,14 +310,14 @@ bool SafeFs::renameNoReplace(const QString &from, const QString &to)
         == 0)
         return true;
     if (errno != EINVAL && errno != ENOSYS) {
-        setError(errno);
+        error.set(errno);
         return false;
     }
 #endif
     // No copying fallback: a rename that fails leaves the file where it was.
     if (::rename(encodedFrom.constData(), encodedTo.constData()) == 0)
         return true;
-    setError(errno);
+    error.set(errno);
     return false;
 }
 
@@ -377,17 +374,18 @@ static void syncDirectoryOf(const QString &path)
     }
 }
 
-bool SafeFs::copyAsNew(const QString &source, const QString &destPath, bool *taken)
+bool SafeFs::copyAsNew(const QString &source, const QString &destPath, bool *taken,
+                       FsError &error)
 {
     *taken = false;
     const int in = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC);
     if (in < 0) {
-        setError(errno);
+        error.set(errno);
         return false;
     }
     struct stat st;
     if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
-        setError(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+        error.set(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
         ::close(in);
         return false;
     }
@@ -401,19 +399,19 @@ bool SafeFs::copyAsNew(const QString &source, const QString &destPath, bool *tak
             break;
     }
     if (out < 0) {
-        setError(errno);
+        error.set(errno);
         ::close(in);
         return false;
     }
     const bool copied = copyContents(in, out, mode);
-    int error = errno;
+    int copyError = errno;
     const bool closed = ::close(out) == 0;
     if (copied && !closed)
-        error = errno;
+        copyError = errno;
     ::close(in);
     if (!copied || !closed) {
         ::unlink(temp.constData());
-        setError(error);
+        error.set(copyError);
         return false;
     }
     // The copy is whole: it gets its name, which link(2) never replaces.
@@ -423,17 +421,17 @@ bool SafeFs::copyAsNew(const QString &source, const QString &destPath, bool *tak
         syncDirectoryOf(destPath);
         return true;
     }
-    error = errno;
-    if (error != EEXIST && noHardLinks(error)) {
+    const int linkError = errno;
+    if (linkError != EEXIST && noHardLinks(linkError)) {
         // No hard links here: a rename that refuses to replace instead.
-        if (renameNoReplace(QFile::decodeName(temp), destPath)) {
+        if (renameNoReplace(QFile::decodeName(temp), destPath, error)) {
             syncDirectoryOf(destPath);
             return true;
         }
         *taken = exists(destPath);
     } else {
-        *taken = error == EEXIST;
-        setError(error);
+        *taken = linkError == EEXIST;
+        error.set(linkError);
     }
     ::unlink(temp.constData());
     return false;
@@ -458,4 +456,33 @@ int SafeFs::removeStaleTemporaries(const QString &dirPath)
             ++removed;
     }
     return removed;
+}
+
+qintptr SafeFs::tryLock(const QString &path, bool create, FsError &error)
+{
+    const QByteArray name = QFile::encodeName(path);
+    // A folder is opened as one; a lock file of our own is made on demand.
+    const int fd = create ? ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)
+                          : ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error.set(errno);
+        return -1;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        error.set(errno);
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+void SafeFs::unlock(qintptr handle)
+{
+    if (handle >= 0)
+        ::close(int(handle)); // ends the lock
+}
+
+bool SafeFs::isBusy(const FsError &error)
+{
+    return error.code == EWOULDBLOCK || error.code == EAGAIN || error.code == EINTR;
 }

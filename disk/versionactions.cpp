@@ -1,5 +1,6 @@
 #include "versionactions.h"
 #include "history.h"
+#include "pathlock.h"
 #include "safefs.h"
 
 #include <QDate>
@@ -10,31 +11,86 @@
 
 static QString fileNameOf(const QString &path)
 {
-    return QFileInfo(path).fileName();
+    return path.isEmpty() ? QString() : QFileInfo(path).fileName();
 }
 
-void VersionActions::record(ActionResult *result, const QString &link, const QString &before,
-                            const QString &after)
+VersionActions::VersionActions(const QFileInfo &targetFile)
+    : target(targetFile)
+{
+}
+
+ActionResult
+VersionActions::locked(const std::function<ActionResult(const VersionListing &)> &action) const
+{
+    const QString folder = target.absolutePath();
+    const PathLock lock(folder);
+    if (!lock.isLocked()) {
+        if (lock.timedOut())
+            return ActionResult::refused(
+                tr("Another Quillfen process is changing %1 and did not finish within %2 "
+                   "seconds; nothing was changed. Try again.")
+                    .arg(folder, QString::number(PathLock::DefaultWaitMsecs / 1000)),
+                ActionResult::Busy);
+        return ActionResult::refused(
+            tr("Could not lock %1: %2; nothing was changed").arg(folder, lock.error().text));
+    }
+    // Under the lock no other Quillfen is half-way through an action here.
+    SafeFs::removeStaleTemporaries(folder);
+    return action(VersionListing::read(target));
+}
+
+void VersionActions::record(ActionResult *result, const QString &before,
+                            const QString &after) const
 {
     QString error;
-    if (!History::append(link, before, after, &error))
+    if (!History::append(target.absoluteFilePath(), before, after, &error))
         result->warning = tr("The change was made, but the history %1 could not be written: %2")
                               .arg(History::filePath(), error);
 }
 
-ActionResult VersionActions::pointLink(const QString &linkPath, const QString &versionPath)
+int VersionActions::versionIndex(const VersionListing &listing, const QString &version,
+                                 ActionResult *refusal) const
 {
+    const QFileInfo named(listing.dir, version);
+    const QString name = named.fileName();
+    const QString linkName = listing.linkName();
+    const auto refuse = [&](const QString &message) {
+        *refusal = ActionResult::refused(message, ActionResult::NotAVersion);
+        return -1;
+    };
+    if (named.absolutePath() != listing.dir.absolutePath() || !isPlainName(name))
+        return refuse(tr("%1 is not a version of %2: it is not in %3")
+                          .arg(version, linkName, listing.dir.absolutePath()));
+    const int index = listing.indexOf(name);
+    if (index < 0 && !SafeFs::exists(named.absoluteFilePath()))
+        return refuse(tr("%1 is not a version of %2: there is no such file now (another program "
+                         "may have removed or renamed it)")
+                          .arg(name, linkName));
+    if (index >= 0 && index != listing.targetIndex && listing.entries.at(index).isLink)
+        return refuse(tr("%1 is not a version of %2: it is a link to %3")
+                          .arg(name, linkName, listing.entries.at(index).linkTarget));
+    if (!listing.isVersion(index))
+        return refuse(tr("%1 is not a version of %2").arg(name, linkName));
+    return index;
+}
+
+ActionResult VersionActions::pointLink(const VersionListing &listing,
+                                       const QString &versionPath) const
+{
+    const QString linkPath = listing.linkPath();
     const QString before = SafeFs::linkTarget(linkPath);
-    if (!SafeFs::pointLinkTo(versionPath, linkPath))
-        return ActionResult::refused(
-            tr("Could not point %1 to %2: %3")
-                .arg(fileNameOf(linkPath), fileNameOf(versionPath), SafeFs::errorString()));
     ActionResult result;
-    result.path = versionPath;
-    const QString after = QFileInfo(versionPath).absoluteFilePath();
-    // Picking the current version again changes nothing worth going back to.
-    if (before != after)
-        record(&result, QFileInfo(linkPath).absoluteFilePath(), before, after);
+    result.before = fileNameOf(before);
+    result.after = fileNameOf(versionPath);
+    // The version in use picked again: nothing to change, nothing to record.
+    if (before == versionPath && SafeFs::linkTargetIsExact(linkPath))
+        return result;
+    FsError error;
+    if (!SafeFs::pointLinkTo(versionPath, linkPath, error))
+        return ActionResult::refused(tr("Could not point %1 to %2: %3")
+                                         .arg(fileNameOf(linkPath), result.after, error.text));
+    result.changed = true;
+    record(&result, before, versionPath);
     return result;
 }
 
@@ -56,46 +112,61 @@ QString VersionActions::datedName(const QString &path)
     }
 }
 
-ActionResult VersionActions::toLink(const QString &path)
+ActionResult VersionActions::setAside(const VersionListing &listing) const
 {
-    // The listing may be out of date: only a plain file is set aside. Should
-    // another program have made the link meanwhile, setting it aside would
-    // leave a link to a link.
+    const QString path = listing.linkPath();
+    // Only a plain file is set aside: should another program have made the
+    // link meanwhile, setting it aside would leave a link to a link.
     if (!SafeFs::isRegularFile(path))
         return ActionResult::refused(
             tr("%1 is no longer a plain file; nothing was changed").arg(fileNameOf(path)));
-    const QString aside = QFileInfo(path).dir().absoluteFilePath(datedName(path));
-    if (!SafeFs::setAsideAsLink(path, aside))
+    const QString aside = listing.dir.absoluteFilePath(datedName(path));
+    FsError error;
+    if (!SafeFs::setAsideAsLink(path, aside, error))
         return ActionResult::refused(
-            tr("Could not make %1 a link: %2").arg(fileNameOf(path), SafeFs::errorString()));
+            tr("Could not make %1 a link: %2").arg(fileNameOf(path), error.text));
     ActionResult result;
+    result.changed = true;
     result.path = aside;
-    record(&result, QFileInfo(path).absoluteFilePath(), QString(), aside);
+    result.after = fileNameOf(aside);
+    record(&result, QString(), aside);
     return result;
 }
 
-ActionResult VersionActions::pick(const QString &linkPath, const QString &versionPath,
-                                  bool setAsideFirst)
+ActionResult VersionActions::toLink()
 {
-    // A version removed by another program since the listing is not linked:
-    // the link would lead nowhere, and the next listing would silently link
-    // the newest version instead.
-    if (!QFileInfo(versionPath).isFile())
-        return ActionResult::refused(
-            tr("%1 is gone: another program removed or renamed it").arg(fileNameOf(versionPath)));
-    QString warning;
-    if (setAsideFirst) {
-        const ActionResult aside = toLink(linkPath);
-        // If setting the plain file aside failed, it still stands at the
-        // link's path and is left there.
+    return locked([this](const VersionListing &listing) {
+        if (listing.targetIndex >= 0 && listing.entries.at(listing.targetIndex).isLink)
+            return ActionResult::refused(
+                tr("%1 is a link already; nothing was changed").arg(listing.linkName()));
+        return setAside(listing);
+    });
+}
+
+ActionResult VersionActions::pick(const QString &version, bool setAsidePlainTarget)
+{
+    return locked([&](const VersionListing &listing) {
+        ActionResult refusal;
+        const int index = versionIndex(listing, version, &refusal);
+        if (index < 0)
+            return refusal;
+        const QString versionPath = listing.entries.at(index).path;
+        if (listing.targetIndex < 0 || listing.entries.at(listing.targetIndex).isLink)
+            return pointLink(listing, versionPath);
+        if (!setAsidePlainTarget)
+            return ActionResult::refused(
+                tr("%1 is no longer a link; nothing was changed").arg(listing.linkName()));
+        // The plain file at the target's name becomes a version first.
+        const ActionResult aside = setAside(listing);
         if (!aside.ok)
             return aside;
-        warning = aside.warning;
-    }
-    ActionResult result = pointLink(linkPath, versionPath);
-    if (result.warning.isEmpty())
-        result.warning = warning;
-    return result;
+        ActionResult result = pointLink(listing, versionPath);
+        result.changed = true;
+        result.path = aside.path;
+        if (result.warning.isEmpty())
+            result.warning = aside.warning;
+        return result;
+    });
 }
 
 bool VersionActions::isPlainName(const QString &name)
@@ -111,102 +182,144 @@ bool VersionActions::isPlainName(const QString &name)
     return true;
 }
 
-ActionResult VersionActions::rename(const QString &path, const QString &newName, bool isCurrent,
-                                    const std::function<bool(const QString &)> &followLink)
+ActionResult VersionActions::rename(const QString &version, const QString &newName)
 {
-    const QString oldName = fileNameOf(path);
-    const auto refused = [&](const QString &reason) {
-        return ActionResult::refused(
-            tr("Could not rename %1 to %2: %3").arg(oldName, newName, reason));
-    };
-    // A name that would leave the directory, or name the directory itself,
-    // is refused like a taken one; a dangling link is an entry too and is
-    // never replaced.
-    if (!isPlainName(newName))
-        return refused(tr("a name cannot be empty, \".\" or \"..\", or contain \"/\""));
-    const QString newPath = QFileInfo(path).dir().absoluteFilePath(newName);
-    if (SafeFs::exists(newPath))
-        return refused(tr("the name is taken"));
-    ActionResult result;
-    result.path = newPath;
-    if (isCurrent) {
-        // The current version gets its new name as a second name first, the
+    return locked([&](const VersionListing &listing) {
+        ActionResult refusal;
+        const int index = versionIndex(listing, version, &refusal);
+        if (index < 0)
+            return refusal;
+        const QString path = listing.entries.at(index).path;
+        const QString oldName = fileNameOf(path);
+        const auto refused = [&](const QString &reason) {
+            return ActionResult::refused(
+                tr("Could not rename %1 to %2: %3").arg(oldName, newName, reason));
+        };
+        // A name that would leave the directory, or name the directory
+        // itself, is refused like a taken one; a dangling link is an entry
+        // too and is never replaced.
+        if (!isPlainName(newName))
+            return refused(tr("a name cannot be empty, \".\" or \"..\", or contain \"/\""));
+        const QString newPath = listing.dir.absoluteFilePath(newName);
+        if (SafeFs::exists(newPath))
+            return refused(tr("the name is taken"));
+        ActionResult result;
+        result.changed = true;
+        result.path = newPath;
+        FsError error;
+        if (!listing.isCurrent(index)) {
+            if (!SafeFs::renameNoReplace(path, newPath, error))
+                return refused(error.text);
+            return result;
+        }
+        // The version in use gets its new name as a second name first, the
         // link follows it, and only then the old name goes: the link never
         // dangles, not even when the process dies in between.
         bool unsupported = false;
-        if (SafeFs::addName(path, newPath, &unsupported)) {
-            if (!followLink(newPath)) {
-                // The link still leads to the old name, which stays.
-                SafeFs::removeNameIfSame(newPath, path);
-                return refused(tr("the link could not follow the new name"));
+        const bool secondName = SafeFs::addName(path, newPath, &unsupported, error);
+        if (!secondName && !unsupported)
+            return refused(error.text);
+        // Without hard links the file is renamed, and renamed back should the
+        // link not follow: the link dangles only for that moment.
+        if (!secondName && !SafeFs::renameNoReplace(path, newPath, error))
+            return refused(error.text);
+        ActionResult followed = pointLink(listing, newPath);
+        FsError undo;
+        if (!followed.ok) {
+            const bool restored = secondName ? SafeFs::removeNameIfSame(newPath, path, undo)
+                                             : SafeFs::renameNoReplace(newPath, path, undo);
+            QString reason = tr("the link could not follow the new name, so the version keeps "
+                                "its old one (%1)")
+                                 .arg(followed.message);
+            if (!restored && !secondName)
+                reason = tr("the link could not follow the new name (%1), and the version could "
+                            "not get its old name back (%2): %3 leads nowhere until it is "
+                            "pointed to %4")
+                             .arg(followed.message, undo.text, listing.linkName(), newName);
+            return refused(reason);
+        }
+        if (secondName)
+            SafeFs::removeNameIfSame(path, newPath, undo);
+        followed.path = newPath;
+        followed.changed = true;
+        return followed;
+    });
+}
+
+ActionResult VersionActions::goBack()
+{
+    return locked([this](const VersionListing &listing) {
+        const QString link = target.absoluteFilePath();
+        bool readable = true;
+        QString error;
+        const History::Record latest = History::latestFor(link, &readable, &error);
+        if (!readable)
+            return ActionResult::refused(
+                tr("Could not read the history %1: %2").arg(History::filePath(), error));
+        if (latest.link.isEmpty() || latest.before.isEmpty())
+            return ActionResult::refused(
+                tr("No earlier version of %1 is recorded: there is nothing to go back to")
+                    .arg(fileNameOf(link)));
+        const QFileInfo before(latest.before);
+        if (!SafeFs::exists(latest.before))
+            return ActionResult::refused(
+                tr("%1, the version before the latest change of %2, is gone")
+                    .arg(before.fileName(), fileNameOf(link)));
+        // The history is only a text file: it names no more than a version
+        // of this target as it stands now.
+        const int index = before.absolutePath() == listing.dir.absolutePath()
+            ? listing.indexOf(before.fileName())
+            : -1;
+        if (!listing.isVersion(index))
+            return ActionResult::refused(
+                tr("The history names %1 as the version before the latest change of %2, but it "
+                   "is not a version of %2 now; nothing was changed")
+                    .arg(latest.before, fileNameOf(link)));
+        return pointLink(listing, listing.entries.at(index).path);
+    });
+}
+
+ActionResult VersionActions::add(const QString &source)
+{
+    return locked([&](const VersionListing &listing) {
+        const QFileInfo file(source);
+        const QString shown = file.fileName().isEmpty() ? source : file.fileName();
+        if (!file.exists())
+            return ActionResult::refused(
+                tr("Could not add %1: %2").arg(shown, tr("there is no such file")));
+        if (!file.isFile())
+            return ActionResult::refused(
+                tr("Could not add %1: %2").arg(shown, tr("it is not a file")));
+        // The versions first, so that a copy of the version in use is named as
+        // that version, not as the link leading to it.
+        for (int pass = 0; pass < 2; ++pass) {
+            for (int i = 0; i < listing.entries.size(); ++i) {
+                const VersionEntry &entry = listing.entries.at(i);
+                if ((i == listing.targetIndex) == (pass == 0) || !entry.isFile
+                    || !SafeFs::leadToSameFile(entry.path, source))
+                    continue;
+                return ActionResult::refused(tr("%1 is already a version of %2, as %3")
+                                                 .arg(shown, listing.linkName(), entry.name));
             }
-            SafeFs::removeNameIfSame(path, newPath);
-            return result;
         }
-        if (!unsupported)
-            return refused(SafeFs::errorString());
-    }
-    if (!SafeFs::renameNoReplace(path, newPath))
-        return refused(SafeFs::errorString());
-    if (isCurrent)
-        followLink(newPath);
-    return result;
-}
-
-ActionResult VersionActions::goBack(const QString &linkPath)
-{
-    const QString link = QFileInfo(linkPath).absoluteFilePath();
-    bool readable = true;
-    QString error;
-    const History::Record latest = History::latestFor(link, &readable, &error);
-    if (!readable)
-        return ActionResult::refused(
-            tr("Could not read the history %1: %2").arg(History::filePath(), error));
-    if (latest.link.isEmpty() || latest.before.isEmpty())
-        return ActionResult::refused(
-            tr("No earlier version of %1 is recorded: there is nothing to go back to")
-                .arg(fileNameOf(link)));
-    if (!QFileInfo(latest.before).isFile())
-        return ActionResult::refused(tr("%1, the version before the latest change of %2, is gone")
-                                         .arg(fileNameOf(latest.before), fileNameOf(link)));
-    return pointLink(link, latest.before);
-}
-
-ActionResult VersionActions::addVersion(const VersionListing &listing, const QString &source)
-{
-    const QFileInfo file(source);
-    const QString shown = file.fileName().isEmpty() ? source : file.fileName();
-    if (!file.exists())
-        return ActionResult::refused(
-            tr("Could not add %1: %2").arg(shown, tr("there is no such file")));
-    if (!file.isFile())
-        return ActionResult::refused(tr("Could not add %1: %2").arg(shown, tr("it is not a file")));
-    // The versions first, so that a copy of the version in use is named as
-    // that version, not as the link leading to it.
-    for (int pass = 0; pass < 2; ++pass) {
-        for (int i = 0; i < listing.entries.size(); ++i) {
-            const VersionEntry &entry = listing.entries.at(i);
-            if ((i == listing.targetIndex) == (pass == 0) || !entry.isFile
-                || !SafeFs::leadToSameFile(entry.path, source))
-                continue;
-            return ActionResult::refused(tr("%1 is already a version of %2, as %3")
-                                             .arg(shown, listing.linkName(), entry.name));
+        const QString namedLike = listing.dir.absoluteFilePath(listing.linkName());
+        FsError error;
+        // A program that does not take the lock may take the free name
+        // meanwhile: the next one is tried.
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const QString destination = listing.dir.absoluteFilePath(datedName(namedLike));
+            bool taken = false;
+            if (SafeFs::copyAsNew(source, destination, &taken, error)) {
+                ActionResult result;
+                result.changed = true;
+                result.path = destination;
+                return result;
+            }
+            if (!taken)
+                break;
         }
-    }
-    const QString namedLike = listing.dir.absoluteFilePath(listing.linkName());
-    // Another program may take the free name meanwhile: the next one is tried.
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString destination = listing.dir.absoluteFilePath(datedName(namedLike));
-        bool taken = false;
-        if (SafeFs::copyAsNew(source, destination, &taken)) {
-            ActionResult result;
-            result.path = destination;
-            return result;
-        }
-        if (!taken)
-            break;
-    }
-    return ActionResult::refused(tr("Could not add %1: %2").arg(shown, SafeFs::errorString()));
+        return ActionResult::refused(tr("Could not add %1: %2").arg(shown, error.text));
+    });
 }
 
 QStringList VersionActions::pruneCandidates(const VersionListing &listing, int keep)
@@ -214,7 +327,7 @@ QStringList VersionActions::pruneCandidates(const VersionListing &listing, int k
     QStringList names;
     int versions = 0;
     for (int i = 0; i < listing.entries.size(); ++i) {
-        if (i == listing.targetIndex)
+        if (!listing.isVersion(i))
             continue;
         if (++versions <= keep || listing.isCurrent(i))
             continue;
@@ -223,10 +336,65 @@ QStringList VersionActions::pruneCandidates(const VersionListing &listing, int k
     return names;
 }
 
-ActionResult VersionActions::moveToTrash(const VersionListing &listing, const QString &name)
+ActionResult VersionActions::trashAll(const VersionListing &listing, const QStringList &names,
+                                      const VersionListing *seen) const
+{
+    ActionResult all;
+    QStringList problems;
+    for (const QString &name : names) {
+        const ActionResult one = trashOne(listing, name, seen);
+        if (one.ok) {
+            all.changed = true;
+            all.trashed << one.trashed;
+            all.path = one.path;
+        } else {
+            problems << one.message;
+        }
+    }
+    if (!problems.isEmpty()) {
+        all.ok = false;
+        all.refusal = ActionResult::Refused;
+        all.message = problems.join(QLatin1Char('\n'));
+    }
+    return all;
+}
+
+ActionResult VersionActions::moveToTrash(const QStringList &names, const VersionListing *seen)
+{
+    return locked([&](const VersionListing &listing) { return trashAll(listing, names, seen); });
+}
+
+ActionResult VersionActions::cleanUp(int keep)
+{
+    // Chosen under the lock, from the folder as it is then.
+    return locked([&](const VersionListing &listing) {
+        return trashAll(listing, pruneCandidates(listing, keep), nullptr);
+    });
+}
+
+ActionResult VersionActions::linkNewest()
+{
+    return locked([this](const VersionListing &listing) {
+        const int newest = listing.newestVersion();
+        const QString linkPath = listing.linkPath();
+        // Whatever but a link stands at the name and is not listed (a
+        // hidden file, a pipe, a folder) stays, and no link is wanted.
+        if (listing.targetIndex >= 0 || newest < 0
+            || (SafeFs::exists(linkPath) && !SafeFs::isSymLink(linkPath)))
+            return ActionResult();
+        return pointLink(listing, listing.entries.at(newest).path);
+    });
+}
+
+ActionResult VersionActions::trashOne(const VersionListing &listing, const QString &name,
+                                      const VersionListing *seen) const
 {
     const int index = listing.indexOf(name);
-    if (index < 0 || index == listing.targetIndex)
+    const int seenIndex = seen ? seen->indexOf(name) : -1;
+    if (index < 0 && seenIndex >= 0)
+        return ActionResult::refused(
+            tr("%1 changed since the listing; nothing was moved").arg(name));
+    if (!listing.isVersion(index))
         return ActionResult::refused(
             tr("%1 is not a version of %2; nothing was moved").arg(name, listing.linkName()));
     const VersionEntry &entry = listing.entries.at(index);
@@ -236,11 +404,13 @@ ActionResult VersionActions::moveToTrash(const VersionListing &listing, const QS
         || (!inUse.isEmpty() && QFileInfo(inUse).absoluteFilePath() == entry.path))
         return ActionResult::refused(
             tr("%1 is the version in use; it stays where it is").arg(name));
-    const SafeFs::EntryStat now = SafeFs::statEntry(entry.path);
-    if (now.identity != entry.identity || now.birthKnown != entry.birthKnown
-        || now.birthMsecs != entry.birthMsecs)
-        return ActionResult::refused(
-            tr("%1 changed since the listing; nothing was moved").arg(name));
+    if (seenIndex >= 0) {
+        const VersionEntry &then = seen->entries.at(seenIndex);
+        if (then.identity != entry.identity || then.birthKnown != entry.birthKnown
+            || then.birthMsecs != entry.birthMsecs)
+            return ActionResult::refused(
+                tr("%1 changed since the listing; nothing was moved").arg(name));
+    }
     // Qt moves a file into "files" of the working directory where it cannot
     // make the home trash: it is made here first, or nothing is moved.
     const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
@@ -262,6 +432,8 @@ ActionResult VersionActions::moveToTrash(const VersionListing &listing, const QS
                                                   ? tr("there is no trash for it")
                                                   : file.errorString()));
     ActionResult result;
+    result.changed = true;
     result.path = file.fileName();
+    result.trashed << name;
     return result;
 }

@@ -5,60 +5,71 @@
 #include "versionlisting.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 
 #include <functional>
 
-// The changes a user makes to a target's directory, for the window and the
-// command line alike. Each keeps the guarantees of SafeFs (nothing but a
-// link of ours is ever replaced; the link's name never goes missing, not
-// even when the process is killed), records every change of a link in the
-// History, and explains a refusal in the user's language.
+// The changes a user makes to one target's folder, whole, for the window and
+// the command line alike. Each action takes the folder's lock (so that no
+// other Quillfen changes the folder meanwhile), clears its stale
+// temporaries, reads the folder afresh and checks what it needs under the
+// lock, changes the disk, records every change of the link in the History,
+// and returns what it came to. Every change keeps the guarantees of SafeFs:
+// nothing but a link of ours is ever replaced, and the link's name never
+// goes missing, not even when the process is killed.
 class VersionActions
 {
     Q_DECLARE_TR_FUNCTIONS(VersionActions)
 
 public:
-    // Points the link at linkPath to versionPath.
-    static ActionResult pointLink(const QString &linkPath, const QString &versionPath);
+    // The target whose link is targetFile (its name and folder).
+    explicit VersionActions(const QFileInfo &targetFile);
 
-    // Sets the plain file at path aside under its dated name (see datedName)
-    // and puts a link to it in its place; result.path is the dated name.
-    static ActionResult toLink(const QString &path);
+    // Points the link to the version named (a file name in the folder, or
+    // its absolute path). A target that is still a plain file is set aside
+    // first where setAsidePlainTarget is true, and refused otherwise.
+    ActionResult pick(const QString &version, bool setAsidePlainTarget = true);
 
-    // What a pick does: a version that is gone is not linked; a target that
-    // is still a plain file (setAsideFirst) is set aside first.
-    static ActionResult pick(const QString &linkPath, const QString &versionPath,
-                             bool setAsideFirst);
+    // Sets the plain file at the target's name aside under its dated name
+    // (see datedName) and puts a link to it in its place; result.path is the
+    // dated name.
+    ActionResult toLink();
 
-    // Renames the version at path to newName in the same directory, never
-    // replacing anything. For the current version the new name is made first
-    // and followLink (which points the link to the new path and says whether
-    // it did) is called before the old name goes, so that the link never
-    // dangles; when the link cannot follow, the new name goes again and the
-    // rename is refused. result.path is the new path.
-    static ActionResult rename(const QString &path, const QString &newName, bool isCurrent,
-                               const std::function<bool(const QString &)> &followLink);
+    // Renames a version, never replacing anything. For the version in use
+    // the new name is made first and the link follows it before the old name
+    // goes, so that the link never dangles; where the link cannot follow,
+    // the version keeps its old name and the rename is refused. result.path
+    // is the new path.
+    ActionResult rename(const QString &version, const QString &newName);
 
-    // Points the link back to the version it pointed to before its latest
-    // recorded change; going back twice returns to where it was.
-    static ActionResult goBack(const QString &linkPath);
+    // Points the link back to the version it led to before its latest
+    // recorded change, where that is one of the target's versions now;
+    // going back twice returns to where it was.
+    ActionResult goBack();
 
-    // Copies the file at source into the target's directory as a new
-    // version, under its first free dated name (see datedName), without ever
-    // replacing anything; the link is not changed. A file that already is
-    // one of the listed versions is refused. result.path is the new path.
-    static ActionResult addVersion(const VersionListing &listing, const QString &source);
+    // Copies the file at source in as a new version under its first free
+    // dated name, never replacing anything; the link is not changed. A file
+    // that already is one of the versions is refused.
+    ActionResult add(const QString &source);
 
-    // Moves the listed version of that name to the desktop's trash, never
-    // removing it otherwise. Refused for the target itself, for the version
-    // the link points to (as it does now, not as listed), for anything that
-    // is not a listed version, and for a file that changed since the
-    // listing; a file system without a trash refuses and nothing is removed.
-    static ActionResult moveToTrash(const VersionListing &listing, const QString &name);
+    // Moves the versions of those names to the desktop's trash. The version
+    // the link leads to at that moment, the target and anything that is no
+    // version stay. Where seen is given, a version that changed since that
+    // listing stays too. One result for all: trashed names what was moved,
+    // message what was not and why.
+    ActionResult moveToTrash(const QStringList &names, const VersionListing *seen = nullptr);
+
+    // Moves all but the newest keep versions to the trash (see
+    // pruneCandidates), choosing them under the lock.
+    ActionResult cleanUp(int keep);
+
+    // Where the target's name holds no link to a version (nothing, or a link
+    // whose version is gone), links it to the newest version.
+    ActionResult linkNewest();
 
     // The versions a clean-up that keeps the newest keep moves to the trash:
-    // all but the newest keep versions, and never the version in use or the
-    // target itself. Newest first.
+    // all but the newest keep versions, never the version in use, the
+    // target itself or another link. Newest first.
     static QStringList pruneCandidates(const VersionListing &listing, int keep);
 
     // The first free name of the form base-yyyyMMdd-N.suffix for the file at
@@ -70,8 +81,21 @@ public:
     static bool isPlainName(const QString &name);
 
 private:
-    static void record(ActionResult *result, const QString &link, const QString &before,
-                       const QString &after);
+    // Runs action on a fresh listing under the folder's lock, after its
+    // stale temporaries are cleared.
+    ActionResult locked(const std::function<ActionResult(const VersionListing &)> &action) const;
+    // The version's index in the listing, or -1 with the refusal in *refusal.
+    int versionIndex(const VersionListing &listing, const QString &version,
+                     ActionResult *refusal) const;
+    ActionResult pointLink(const VersionListing &listing, const QString &versionPath) const;
+    ActionResult setAside(const VersionListing &listing) const;
+    ActionResult trashAll(const VersionListing &listing, const QStringList &names,
+                          const VersionListing *seen) const;
+    ActionResult trashOne(const VersionListing &listing, const QString &name,
+                          const VersionListing *seen) const;
+    void record(ActionResult *result, const QString &before, const QString &after) const;
+
+    QFileInfo target;
 };
 
 #endif // VERSIONACTIONS_H

@@ -113,21 +113,21 @@ bool VersionListing::directoryReadable() const
     return info.isDir() && info.isReadable();
 }
 
-bool VersionListing::createMissingLink()
+int VersionListing::newestVersion() const
 {
-    if (targetIndex >= 0 || entries.isEmpty())
+    for (int i = 0; i < entries.size(); ++i) {
+        if (isVersion(i))
+            return i;
+    }
+    return -1;
+}
+
+bool VersionListing::isVersion(int index) const
+{
+    if (index < 0 || index >= entries.size() || index == targetIndex)
         return false;
-    const QString path = dir.absoluteFilePath(linkName());
-    // Whatever stands at the link's path but is not listed (a hidden file, a
-    // pipe, a file that appeared since) is never removed: only a link is
-    // replaced.
-    SafeFs::pointLinkTo(entries.at(0).path, path);
-    const VersionEntry link = VersionEntry::read(dir, linkName());
-    if (!link.isFile)
-        return false;
-    entries.insert(0, link);
-    targetIndex = 0;
-    return true;
+    const VersionEntry &entry = entries.at(index);
+    return entry.isFile && !entry.isLink;
 }
 
 // A selection sort, newest first: each pass takes the entry born latest from

@@ -32,13 +32,16 @@ public:
     // The entry the target's link points to, or -1.
     bool isCurrent(int index) const;
     int currentIndex() const;
+    // A version the link may lead to: a file of its own, not the target and
+    // not a link (another channel's link or one someone made is no version,
+    // and a link never leads to a link).
+    bool isVersion(int index) const;
     // The first entry of that file name, or -1.
     int indexOf(const QString &name) const;
     bool directoryReadable() const;
 
-    // The target's name holds nothing: a link to the newest version is made
-    // there and its entry put first. False when nothing was made.
-    bool createMissingLink();
+    // The newest version, or -1.
+    int newestVersion() const;
 
     // The order of a selection sort, newest first, over birth times in
     // milliseconds; known[i] is false where a time is unknown. Element k is

@@ -19,7 +19,7 @@ private slots:
 
     void changeLinkTo_repointsLink();
     void changeLinkTo_notALink_doesNothing();
-    void changeLinkTo_missingVersion_makesDanglingLink();
+    void changeLinkTo_missingVersion_linkStays();
     void changeLinkTo_fileStandsAtLink_isKept();
     void changeLinkTo_readOnlyDirectory_keepsOldLink();
 
@@ -111,6 +111,7 @@ bool TestExeFile::makeImmutable()
 ExeFile *TestExeFile::row(const QString &name)
 {
     ownedRow.reset(new ExeFile(QDir(dir->path()), name, nullptr));
+    ownedRow->targetFile = QFileInfo(path(QStringLiteral("app.exe")));
     return ownedRow.data();
 }
 
@@ -235,16 +236,18 @@ void TestExeFile::changeLinkTo_notALink_doesNothing()
     QCOMPARE(read(QStringLiteral("app.exe")), QByteArray("plain"));
 }
 
-void TestExeFile::changeLinkTo_missingVersion_makesDanglingLink()
+void TestExeFile::changeLinkTo_missingVersion_linkStays()
 {
     write(QStringLiteral("app-1.exe"), "v1");
     link(path(QStringLiteral("app-1.exe")), QStringLiteral("app.exe"));
     ExeFile *r = row(QStringLiteral("app.exe"));
     QSignalSpy spy(r, SIGNAL(newLink()));
+    QSignalSpy problem(r, SIGNAL(problem(QString)));
     r->changeLinkTo(path(QStringLiteral("nowhere.exe")));
     QCOMPARE(spy.count(), 1);
+    QCOMPARE(problem.count(), 1);
     QCOMPARE(QFileInfo(path(QStringLiteral("app.exe"))).symLinkTarget(),
-             path(QStringLiteral("nowhere.exe")));
+             path(QStringLiteral("app-1.exe")));
     QCOMPARE(entries(), (QStringList {"app-1.exe", "app.exe"}));
 }
 
@@ -411,6 +414,9 @@ void TestExeFile::rename()
     link(path(QStringLiteral("gone")), QStringLiteral("dangling.exe"));
     QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("old")));
 
+    // Checked: the version in use, which the link follows.
+    if (checked)
+        link(path(QStringLiteral("app-1.exe")), QStringLiteral("app.exe"));
     ExeFile *r = row(QStringLiteral("app-1.exe"));
     auto *select = r->findChild<QRadioButton *>(QStringLiteral("Select"));
     auto *nameEdit = r->findChild<QLineEdit *>(QStringLiteral("Name"));
@@ -436,6 +442,9 @@ void TestExeFile::rename()
              expectedFile == QLatin1String("app-1.exe") ? QStringLiteral("app-1.exe") : typed);
     if (expectedFile != QLatin1String("app-1.exe"))
         QVERIFY(!SafeFs::exists(path(QStringLiteral("app-1.exe"))));
+    if (checked)
+        QCOMPARE(QFileInfo(QFileInfo(path(QStringLiteral("app.exe"))).symLinkTarget()).fileName(),
+                 expectedFile);
 }
 
 void TestExeFile::rename_failure_keepsFileAndPath_data()
@@ -499,7 +508,9 @@ void TestExeFile::pointLinkTo_neverReplacesAFile()
         QSKIP("mkfifo is not available");
 
     const QString target = path(QStringLiteral("app-2.exe"));
-    QCOMPARE(SafeFs::pointLinkTo(target, at), succeeds);
+    FsError error;
+    QCOMPARE(SafeFs::pointLinkTo(target, at, error), succeeds);
+    QCOMPARE(error.failed(), !succeeds);
     QCOMPARE(entries(), (QStringList {"app-1.exe", "app.exe"}));
     if (succeeds) {
         QCOMPARE(QFileInfo(at).symLinkTarget(), target);
@@ -525,15 +536,16 @@ void TestExeFile::signals_rowDeletedByReceiver()
     QFETCH(QString, operation);
     write(QStringLiteral("app-1.exe"), "v1");
     write(QStringLiteral("app-2.exe"), "v2");
-    if (operation == QLatin1String("changeLinkTo"))
-        link(path(QStringLiteral("app-1.exe")), QStringLiteral("app.exe"));
-    else
+    if (operation == QLatin1String("changeToLink"))
         write(QStringLiteral("app.exe"), "plain");
+    else
+        link(path(QStringLiteral("app-1.exe")), QStringLiteral("app.exe"));
 
     auto *r = new ExeFile(QDir(dir->path()),
                           operation == QLatin1String("rename") ? QStringLiteral("app-1.exe")
                                                                : QStringLiteral("app.exe"),
                           nullptr);
+    r->targetFile = QFileInfo(path(QStringLiteral("app.exe")));
     QPointer<ExeFile> watch(r);
     int received = 0;
     auto destroyRow = [&] {

@@ -120,7 +120,9 @@ void TestLive::step(const QString &what)
     } else if (verb == QLatin1String("move")) {
         QVERIFY(QFile::rename(dir->path(words.at(1)), dir->path(words.at(2))));
     } else if (verb == QLatin1String("point")) {
-        QVERIFY(SafeFs::pointLinkTo(dir->path(words.at(1)), dir->path(QStringLiteral("app.exe"))));
+        FsError error;
+        QVERIFY(SafeFs::pointLinkTo(dir->path(words.at(1)), dir->path(QStringLiteral("app.exe")),
+                                    error));
     } else {
         QVERIFY(QDir(dir->path()).removeRecursively());
         QTRY_VERIFY_WITH_TIMEOUT(rowNames(body.data()).isEmpty(), Heard);

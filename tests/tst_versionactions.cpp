@@ -24,6 +24,10 @@ private:
     {
         return VersionListing::read(QFileInfo(dir->path(QStringLiteral("app.exe"))));
     }
+    VersionActions actions() const
+    {
+        return VersionActions(QFileInfo(dir->path(QStringLiteral("app.exe"))));
+    }
     QScopedPointer<VersionDir> dir;
     QTemporaryDir data;
 };
@@ -117,7 +121,8 @@ void TestVersionActions::moveToTrash()
     const VersionListing listed = listing();
     const QString path = dir->path(QStringLiteral("app-1.exe"));
     if (before == QLatin1String("point")) {
-        QVERIFY(SafeFs::pointLinkTo(path, dir->path(QStringLiteral("app.exe"))));
+        FsError error;
+        QVERIFY(SafeFs::pointLinkTo(path, dir->path(QStringLiteral("app.exe")), error));
     } else if (before == QLatin1String("replace")) {
         QVERIFY(QFile::remove(path));
         dir->add(QStringLiteral("app-1.exe"), "someone else's");
@@ -125,7 +130,7 @@ void TestVersionActions::moveToTrash()
         QVERIFY(QFile::remove(path));
     }
     const QStringList entries = dir->entries();
-    const ActionResult result = VersionActions::moveToTrash(listed, name);
+    const ActionResult result = actions().moveToTrash({name}, &listed);
     QCOMPARE(result.ok, refusal.isEmpty());
     QVERIFY2(result.message.contains(refusal), qPrintable(result.message));
     if (!result.ok) {
@@ -153,7 +158,7 @@ void TestVersionActions::addVersion_copiesContentAndMode()
     const QString dated = QStringLiteral("app-%1-%2.exe")
                               .arg(QDate::currentDate().toString(QStringLiteral("yyyyMMdd")));
     for (int n = 1; n <= 2; ++n) {
-        const ActionResult result = VersionActions::addVersion(listing(), build.fileName());
+        const ActionResult result = actions().add(build.fileName());
         QVERIFY2(result.ok, qPrintable(result.message));
         QCOMPARE(QFileInfo(result.path).fileName(), dated.arg(n));
         QCOMPARE(dir->read(dated.arg(n)), QByteArray("nightly"));

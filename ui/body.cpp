@@ -3,7 +3,6 @@
 #include "configstore.h"
 #include "configuredtarget.h"
 #include "history.h"
-#include "safefs.h"
 #include "versionactions.h"
 #include "versionlisting.h"
 
@@ -233,7 +232,7 @@ void Body::goBack()
 {
     if (linkPath.isEmpty())
         return;
-    const ActionResult result = VersionActions::goBack(linkPath);
+    const ActionResult result = VersionActions(chosenTarget()).goBack();
     exeFiles.problem = result.ok ? result.warning : result.message;
     exeFiles.succeeded = result.ok;
     listAgainSoon();
@@ -318,7 +317,6 @@ void Body::selectTarget(int idx)
     const QDir dir = info.dir();
     BaseDir->setText(dir.absolutePath());
     watch(dir.absolutePath());
-    SafeFs::removeStaleTemporaries(dir.absolutePath());
     const VersionListing listing = VersionListing::read(info);
 
     // What the user is working in stays where it is: the focus, and the
@@ -467,11 +465,14 @@ QSize Body::frameExtent() const
     return frameGeometry().size() - geometry().size();
 }
 
+QFileInfo Body::chosenTarget() const
+{
+    return Targets->itemData(Targets->currentIndex(), Qt::UserRole).value<QFileInfo>();
+}
+
 VersionListing Body::currentListing() const
 {
-    const QFileInfo info
-        = Targets->itemData(Targets->currentIndex(), Qt::UserRole).value<QFileInfo>();
-    return VersionListing::read(info);
+    return VersionListing::read(chosenTarget());
 }
 
 void Body::chooseVersionsToAdd()
@@ -487,10 +488,10 @@ void Body::addVersions(const QStringList &files)
 {
     if (Targets->currentIndex() < 0)
         return;
-    const VersionListing listing = currentListing();
+    VersionActions target(chosenTarget());
     QVector<ActionResult> results;
     for (const QString &file : files)
-        results << VersionActions::addVersion(listing, file);
+        results << target.add(file);
     report(results);
 }
 
@@ -530,6 +531,9 @@ void Body::moveToTrash(const QStringList &names)
 {
     if (names.isEmpty() || Targets->currentIndex() < 0)
         return;
+    // What the user is asked about; a version that changes while the
+    // question waits (with no lock held) is not moved.
+    const VersionListing seen = currentListing();
     QMessageBox confirm(QMessageBox::Question, tr("Move to Trash"),
                         tr("Move these versions of %1 to the trash?").arg(Target->text()),
                         QMessageBox::Yes | QMessageBox::Cancel, this);
@@ -538,12 +542,7 @@ void Body::moveToTrash(const QStringList &names)
     confirm.setDefaultButton(QMessageBox::Cancel);
     if (confirm.exec() != QMessageBox::Yes)
         return;
-    // The directory as it is now, after the question.
-    const VersionListing listing = currentListing();
-    QVector<ActionResult> results;
-    for (const QString &name : names)
-        results << VersionActions::moveToTrash(listing, name);
-    report(results);
+    report({VersionActions(chosenTarget()).moveToTrash(names, &seen)});
 }
 
 void Body::cleanUp()

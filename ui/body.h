@@ -67,6 +67,8 @@ private:
     void showStatus();
     // Configuration lines whose key the program does not know.
     QString unknownKeys() const;
+    // The link of the target chosen, as configured.
+    QFileInfo chosenTarget() const;
     VersionListing currentListing() const;
     // Shows what the actions could not do, and the listing after them.
     void report(const QVector<ActionResult> &results);

@@ -22,6 +22,7 @@ ExeFile::ExeFile(const VersionEntry &entry, QWidget *parent)
     , isLink(entry.isLink)
     , fileInfo(entry.path)
     , entry(entry)
+    , targetFile(entry.path)
 {
     setupUi(this);
     connect(ChangeLinkB, SIGNAL(clicked()), this, SLOT(changeToLink()));
@@ -141,10 +142,10 @@ void ExeFile::changeLinkTo(QString link)
 {
     if (!isLink)
         return;
-    // Only a link is ever replaced: if another program has put a file at
-    // this name since the listing, it stays.
+    // Only a link is re-pointed: if another program has put a file at this
+    // name since the listing, it stays.
     const QPointer<ExeFile> alive(this);
-    const ActionResult result = VersionActions::pointLink(fileInfo.absoluteFilePath(), link);
+    const ActionResult result = VersionActions(fileInfo).pick(link, false);
     report(result.message, result.warning);
     if (alive && result.ok)
         emit succeeded();
@@ -157,7 +158,7 @@ void ExeFile::changeToLink()
     const QPointer<ExeFile> alive(this);
     // Should another window have made the link meanwhile, nothing is changed
     // and the new listing shows the link.
-    const ActionResult result = VersionActions::toLink(fileInfo.absoluteFilePath());
+    const ActionResult result = VersionActions(fileInfo).toLink();
     report(result.message, result.warning);
     if (alive && result.ok)
         emit succeeded();
@@ -181,21 +182,9 @@ void ExeFile::rename()
         showPath(Name, typed, fileInfo.absoluteFilePath());
         return;
     }
-    const QPointer<ExeFile> alive(this);
-    // The current version's link follows it: the row takes its new name
-    // before the set re-points the link to it.
-    const ActionResult result = VersionActions::rename(
-        fileInfo.absoluteFilePath(), typed, Select->isChecked(), [this](const QString &newPath) {
-            fileInfo = QFileInfo(newPath);
-            entry.name = fileInfo.fileName();
-            entry.path = newPath;
-            linkFollowFailed = false;
-            const QPointer<ExeFile> alive(this);
-            emit linkIsRenamed();
-            return !alive || !linkFollowFailed;
-        });
-    if (!alive)
-        return;
+    // The action renames and, for the version in use, takes the link along
+    // or refuses: the row only shows what came of it.
+    const ActionResult result = VersionActions(targetFile).rename(fileInfo.fileName(), typed);
     if (!result.ok) {
         refuseRename(result.message);
         return;
@@ -204,5 +193,12 @@ void ExeFile::rename()
     entry.name = fileInfo.fileName();
     entry.path = result.path;
     showPath(Name, typed, result.path);
-    emit succeeded();
+    const QPointer<ExeFile> alive(this);
+    if (!result.warning.isEmpty())
+        emit problem(result.warning);
+    if (alive)
+        emit succeeded();
+    // The link followed: the set lists again, as its last act.
+    if (alive && !result.after.isEmpty())
+        emit linkIsRenamed();
 }

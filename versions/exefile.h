@@ -36,6 +36,9 @@ public:
     QFileInfo linkInfo;
     // The entry as it was read, under its current name.
     VersionEntry entry;
+    // The target's link, whose version this row is; the row's own file
+    // until the set says otherwise.
+    QFileInfo targetFile;
 
     // A name that stays inside the row's directory and names an entry of its
     // own: not empty, not "." or "..", no separator and no NUL.
@@ -53,9 +56,6 @@ private:
     // when it is asked for on the field.
     void showMenu(QWidget *on, const QPoint &at);
     void refuseRename(const QString &message);
-    // Set by the version set when the link could not follow this row's
-    // rename.
-    bool linkFollowFailed = false;
     // Tells what an action could not do, or what went wrong besides.
     void report(const QString &message, const QString &warning);
     // Shows a name or path from its beginning, whole in the tooltip.

@@ -1,5 +1,4 @@
 #include "exefiles.h"
-#include "safefs.h"
 #include "versionactions.h"
 #include "versionlisting.h"
 
@@ -98,7 +97,8 @@ void ExeFiles::findLink(QString base, QString suffix, QDir dir)
     const QVector<ExeFile *> unsorted = items;
     for (int i = 0; i < order.size(); ++i)
         items[i] = unsorted.at(order.at(i));
-    if (!items.isEmpty() && listing.targetIndex < 0 && listing.createMissingLink()) {
+    targetFile = QFileInfo(dir.absoluteFilePath(listing.linkName()));
+    if (!items.isEmpty() && linkIfMissing(&listing)) {
         auto *row = new ExeFile(listing.entries.at(0), nullptr);
         wire(row);
         items.insert(0, row);
@@ -108,8 +108,8 @@ void ExeFiles::findLink(QString base, QString suffix, QDir dir)
 
 QVector<ExeFile *> ExeFiles::reconcile(VersionListing listing)
 {
-    if (listing.targetIndex < 0)
-        listing.createMissingLink();
+    targetFile = QFileInfo(listing.dir.absoluteFilePath(listing.linkName()));
+    linkIfMissing(&listing);
     QHash<QString, ExeFile *> byName;
     byName.reserve(items.size());
     for (ExeFile *row : qAsConst(items)) {
@@ -160,6 +160,18 @@ void ExeFiles::mark(const VersionListing &listing)
         const bool target = i == targetIndex;
         const bool current = targetIndex >= 0 && listing.isCurrent(i);
         row->isTarget = target;
+        row->targetFile = targetFile;
+        // Another channel's link, or one someone made, is shown but is no
+        // version: it cannot be picked or renamed here.
+        const bool otherLink = !target && row->isLink;
+        if (row->Select->isEnabled() == otherLink) {
+            row->Select->setEnabled(!otherLink);
+            row->RenameB->setEnabled(!otherLink);
+            row->Select->setToolTip(
+                otherLink ? tr("A link to %1, not a version of %2: it cannot be picked")
+                                .arg(row->entry.linkTarget, listing.linkName())
+                          : QString());
+        }
         // Each change restyles or relays the widget: only what differs.
         if (row->Select->isChecked() != current)
             row->Select->setChecked(current);
@@ -170,7 +182,7 @@ void ExeFiles::mark(const VersionListing &listing)
             row->Select->setHidden(target);
         if (row->RenameB->isHidden() != target)
             row->RenameB->setHidden(target);
-        row->Name->setReadOnly(target); // the target is renamed by no one
+        row->Name->setReadOnly(target || otherLink); // renamed by no one here
         const bool offerLink = target && !row->isLink;
         if (row->ChangeLinkB->isHidden() == offerLink)
             row->ChangeLinkB->setHidden(!offerLink);
@@ -189,12 +201,39 @@ void ExeFiles::selectLink(QAbstractButton *b)
     }
     if (!picked || targetIndex < 0)
         return;
-    ExeFile *target = items.at(targetIndex);
-    const ActionResult result = VersionActions::pick(
-        target->fileInfo.absoluteFilePath(), picked->fileInfo.absoluteFilePath(), !target->isLink);
+    noteResult(VersionActions(targetFile).pick(picked->entry.name));
+    emit newLink();
+}
+
+void ExeFiles::noteResult(const ActionResult &result)
+{
     problem = result.ok ? result.warning : result.message;
     succeeded = result.ok;
-    emit newLink();
+}
+
+bool ExeFiles::linkIfMissing(VersionListing *listing)
+{
+    if (listing->targetIndex >= 0 || listing->newestVersion() < 0)
+        return false;
+    noteSideEffect(VersionActions(targetFile).linkNewest());
+    // The link made now, or a file at its name that the listing did not
+    // show (a hidden one), which stays and is shown as the target.
+    const VersionEntry standing = VersionEntry::read(listing->dir, listing->linkName());
+    if (!standing.isFile)
+        return false;
+    listing->entries.insert(0, standing);
+    listing->targetIndex = 0;
+    return true;
+}
+
+// What the listing did on its own is told without hiding what the user's
+// last action came to.
+void ExeFiles::noteSideEffect(const ActionResult &result)
+{
+    if (!result.ok)
+        problem = result.message;
+    else if (!result.warning.isEmpty())
+        problem = result.warning;
 }
 
 void ExeFiles::noteSuccess()
@@ -211,23 +250,9 @@ void ExeFiles::noteProblem(QString message)
     emit newLink();
 }
 
+// The link followed the renamed version inside the rename itself; the new
+// listing shows where it leads.
 void ExeFiles::reLink()
 {
-    ExeFile *sending = nullptr;
-    ExeFile *target = nullptr;
-    for (ExeFile *row : qAsConst(items)) {
-        if (row == sender())
-            sending = row;
-        if (row && row->isTarget)
-            target = row;
-    }
-    if (!sending || !target)
-        return;
-    const QString linkPath = target->fileInfo.absoluteFilePath();
-    const QString newPath = sending->fileInfo.absoluteFilePath();
-    const QPointer<ExeFile> renamed(sending);
-    target->changeLinkTo(newPath);
-    // The renamed row keeps its old name while the link still leads there.
-    if (renamed)
-        renamed->linkFollowFailed = SafeFs::linkTarget(linkPath) != newPath;
+    emit newLink();
 }

@@ -1,6 +1,7 @@
 #ifndef EXEFILES_H
 #define EXEFILES_H
 
+#include "actionresult.h"
 #include "exefile.h"
 #include "pack.h"
 #include "versionlisting.h"
@@ -42,6 +43,8 @@ public:
 
     int targetIndex;
     QButtonGroup group;
+    // The target's link, whose versions the rows are.
+    QFileInfo targetFile;
     // What the last operation could not do, for the user; read and cleared
     // by the window when it lists again.
     QString problem;
@@ -62,6 +65,12 @@ private slots:
     void noteSuccess();
 
 private:
+    // Keeps what an action came to for the window's next listing.
+    void noteResult(const ActionResult &result);
+    void noteSideEffect(const ActionResult &result);
+    // Where the target has no link, has one made to the newest version and
+    // puts its entry first. True when the listing gained the target.
+    bool linkIfMissing(VersionListing *listing);
     // Relays the row's announcements to the set.
     void wire(ExeFile *row);
     // Marks the target, the current version and what each row offers.
