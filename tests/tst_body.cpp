@@ -24,6 +24,7 @@ private slots:
 
     void noTargets_formSize();
     void listing_newestFirstWithCurrentMarked();
+    void listing_anotherLink_shownButNeverPicked();
     void listing_missingLink_data();
     void listing_missingLink();
     void listing_itemTexts_data();
@@ -194,6 +195,28 @@ void TestBody::listing_newestFirstWithCurrentMarked()
     QCOMPARE(edit(body.data(), "BaseDir")->text(), QDir(dir->path()).absolutePath());
     QCOMPARE(body->width(), 690);
     verifyFitsRows();
+}
+
+// Another channel's link in the same folder is listed, but a click on it
+// changes nothing: a link never leads to a link.
+void TestBody::listing_anotherLink_shownButNeverPicked()
+{
+    dir->add(QStringLiteral("app-1.exe"), "1");
+    dir->add(QStringLiteral("app-2.exe"), "2");
+    dir->link(QStringLiteral("app-1.exe"), QStringLiteral("app.exe"));
+    dir->link(QStringLiteral("app-2.exe"), QStringLiteral("app-beta.exe"));
+    addTarget(QStringLiteral(" app.exe \"%1\"").arg(dir->path()));
+    makeBody();
+    ExeFile *beta = rowNamed(QStringLiteral("app-beta.exe"));
+    QVERIFY(beta);
+    QVERIFY(!select(beta)->isEnabled());
+    QVERIFY(!button(beta, "RenameB")->isEnabled());
+    QVERIFY2(select(beta)->toolTip().contains(dir->path(QStringLiteral("app-2.exe"))),
+             qPrintable(select(beta)->toolTip()));
+    RowDriver::clickSelect(beta);
+    RowDriver::settle();
+    QCOMPARE(dir->linkTarget(QStringLiteral("app.exe")), QStringLiteral("app-1.exe"));
+    QCOMPARE(current(), QStringList {"app-1.exe"});
 }
 
 void TestBody::listing_missingLink_data()

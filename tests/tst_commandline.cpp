@@ -1,5 +1,6 @@
 #include "body.h"
 #include "configstore.h"
+#include "pathlock.h"
 #include "rowdriver.h"
 #include "versiondir.h"
 
@@ -18,6 +19,7 @@ private slots:
     void command_data();
     void command();
     void windowAndCommandLine_shareOneHistory();
+    void pruneAgainstSet_linkNeverDanglesNoVersionLost();
 
 private:
     struct Run
@@ -108,7 +110,16 @@ TestCommandLine::Run TestCommandLine::quillfen(const QStringList &arguments)
     environment.insert(QStringLiteral("XDG_DATA_HOME"), work->filePath(QStringLiteral("data")));
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(work->path());
-    process.start(qEnvironmentVariable("QUILLFEN_BINARY"), arguments);
+    QString program = qEnvironmentVariable("QUILLFEN_BINARY");
+    QStringList words = arguments;
+    if (words.value(0) == QLatin1String("strace")) {
+        const int end = words.indexOf(QStringLiteral("--"));
+        words = words.mid(1, end - 1) + QStringList {QStringLiteral("-f"), QStringLiteral("-o"),
+                                                     QStringLiteral("/dev/null"), program}
+            + words.mid(end + 1);
+        program = QStringLiteral("strace");
+    }
+    process.start(program, words);
     Run run;
     if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
         return run;
@@ -120,10 +131,13 @@ TestCommandLine::Run TestCommandLine::quillfen(const QStringList &arguments)
 
 // One case: the setup of app.exe ("link" to app-1.exe, "plain" or "none"),
 // steps run first, each to succeed (";" between them: a command line,
-// "rm NAME", "chattr +i", or "block history" or "block trash", a file where
-// that folder belongs), the arguments (split at blanks), the exit status, a
-// pattern for all of standard output, one found in standard error, and what
-// app.exe leads to afterwards.
+// "rm NAME", "ln TARGET NAME" for another link, "chattr +i", "forge PATH" for
+// a history line going back to PATH, "lock" to hold the folder's lock as
+// another Quillfen would, or "block history" or "block trash", a file where
+// that folder belongs), the arguments (split at blanks; "strace OPTIONS --"
+// first runs the binary under strace), the exit status, a pattern for all of
+// standard output, one found in standard error, and what app.exe leads to
+// afterwards.
 static void row(const char *name, const char *setup, const char *earlier, const char *arguments,
                 int exitCode, const char *out, const char *err, const char *linkedTo)
 {
@@ -175,6 +189,13 @@ void TestCommandLine::command_data()
         "--set: an argument is missing\nUsage:", one);
     row("set, refused by the disk", "link", "chattr +i", "-e --set app.exe app-2.exe", 1, "",
         "Could not point app.exe to app-2.exe: Operation not permitted", one);
+    row("set, another channel's link", "link", "ln app-2.exe app-beta.exe",
+        "-e --set app.exe app-beta.exe", 2, "",
+        "app-beta.exe is not a version of app.exe: it is a link to DIR/app-2.exe", one);
+    row("set, the folder locked by another Quillfen", "link", "lock", "-e --set app.exe app-2.exe",
+        1, "", "Another Quillfen process is changing DIR and did not finish", one);
+    row("list versions, another channel's link left out", "link", "ln app-2.exe app-beta.exe",
+        "--list app.exe", 0, versions, "", one);
     row("set, the history cannot be written", "link", "block history", "-e --set app.exe app-2.exe",
         0, "", "The change was made, but the history .* could not be written", "app-2.exe");
     row("to-link", "plain", "", "-e --to-link app.exe", 0, "DATED\n", "", "DATED");
@@ -183,6 +204,12 @@ void TestCommandLine::command_data()
     row("rename current, the link follows", "link", "", "-e --rename app.exe app-1.exe app-1b.exe",
         0, "", "", "app-1b.exe");
     row("rename another", "link", "", "-e --rename app.exe app-2.exe app-2b.exe", 0, "", "", one);
+    row("rename current, the link cannot follow", "link", "",
+        "strace -e inject=link:error=EPERM -e inject=symlink:error=EACCES -- "
+        "-e --rename app.exe app-1.exe app-new.exe",
+        1, "", "the link could not follow the new name.*Permission denied", one);
+    row("rename another channel's link", "link", "ln app-2.exe app-beta.exe",
+        "-e --rename app.exe app-beta.exe app-b.exe", 2, "", "it is a link to", one);
     row("rename to a taken name", "link", "", "-e --rename app.exe app-1.exe app-3.exe", 1, "",
         "Could not rename app-1.exe to app-3.exe: the name is taken", one);
     row("rename out of the directory", "link", "", "-e --rename app.exe app-2.exe ../x.exe", 1, "",
@@ -196,6 +223,12 @@ void TestCommandLine::command_data()
     row("previous, that version gone", "link", "--set app.exe app-2.exe; rm app-1.exe",
         "-e --previous app.exe", 1, "",
         "app-1.exe, the version before the latest change of app.exe, is gone", "app-2.exe");
+    row("previous, a forged line naming a file outside", "link", "forge WORK/new.bin",
+        "-e --previous app.exe", 1, "", "is not a version of app.exe now; nothing was changed",
+        one);
+    row("previous, a forged line naming another link", "link",
+        "ln app-2.exe app-beta.exe; forge DIR/app-beta.exe", "-e --previous app.exe", 1, "",
+        "is not a version of app.exe now", one);
     row("previous after to-link, nothing before", "plain", "--to-link app.exe",
         "-e --previous app.exe", 1, "", "nothing to go back to", "DATED");
     row("history", "link", "--set app.exe app-2.exe; --rename 1 app-2.exe app-2b.exe",
@@ -219,6 +252,8 @@ void TestCommandLine::command_data()
     row("prune, dry run", "link", "", "-e --prune app.exe 1 --dry-run", 0, "app-2.exe\n", "", one);
     row("prune, the one in use stays", "link", "", "-e --prune app.exe 0", 0,
         "app-3.exe\napp-2.exe\n", "", one);
+    row("prune, another link neither moved nor counted", "link", "ln app-2.exe app-beta.exe",
+        "-e --prune app.exe 1", 0, "app-2.exe\n", "", one);
     row("prune, KEEP not a number", "link", "", "-e --prune app.exe all", 2, "",
         "KEEP must be a number", one);
     row("prune, no trash to be had", "link", "block trash", "-e --prune app.exe 1", 1, "",
@@ -259,10 +294,25 @@ void TestCommandLine::command()
         dir->link(QStringLiteral("app-1.exe"), QStringLiteral("app.exe"));
     else if (setup == QLatin1String("plain"))
         dir->add(QStringLiteral("app.exe"), "in use");
+    QScopedPointer<PathLock> held;
     for (const QString &step : earlier) {
         const QStringList words = step.split(QLatin1Char(' '));
         if (words.first() == QLatin1String("rm")) {
             QVERIFY(QFile::remove(dir->path(words.at(1))));
+        } else if (words.first() == QLatin1String("ln")) {
+            dir->link(words.at(1), words.at(2));
+        } else if (words.first() == QLatin1String("forge")) {
+            QVERIFY(QDir(work->path()).mkpath(QStringLiteral("state/quillfen")));
+            QFile history(work->filePath(QStringLiteral("state/quillfen/history")));
+            QVERIFY(history.open(QIODevice::Append));
+            history.write(substituted(QStringLiteral("2026-12-01T00:00:00.000Z\tDIR/app.exe\t%1\t"
+                                                     "DIR/app-1.exe\n")
+                                          .arg(words.at(1)),
+                                      false)
+                              .toUtf8());
+        } else if (step == QLatin1String("lock")) {
+            held.reset(new PathLock(dir->path()));
+            QVERIFY(held->isLocked());
         } else if (step == QLatin1String("block history")) {
             QVERIFY(QDir(work->path()).mkpath(QStringLiteral("state")));
             QFile blocker(work->filePath(QStringLiteral("state/quillfen")));
@@ -345,6 +395,64 @@ void TestCommandLine::windowAndCommandLine_shareOneHistory()
         RowDriver::select(RowDriver::rowNamed(&body, QStringLiteral("app-3.exe")))->isChecked());
     QCOMPARE(quillfen({QStringLiteral("--history")}).out.count(QLatin1Char('\n')), 3);
     config = ConfigStore();
+}
+
+// Two command lines at once, as two terminals or a script and a timer would
+// run them: one clears out all but the newest version again and again while
+// the other switches the link between two older ones. Whoever runs first,
+// the link never leads nowhere and no version is lost.
+void TestCommandLine::pruneAgainstSet_linkNeverDanglesNoVersionLost()
+{
+    dir->link(QStringLiteral("app-1.exe"), QStringLiteral("app.exe"));
+    const QString binary = qEnvironmentVariable("QUILLFEN_BINARY");
+    const QString trash = work->filePath(QStringLiteral("data/Trash"));
+    QProcess setter;
+    QProcess pruner;
+    for (QProcess *process : {&setter, &pruner}) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("Q"), binary);
+        environment.insert(QStringLiteral("D"), dir->path());
+        environment.insert(QStringLiteral("T"), trash);
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), work->filePath(QStringLiteral("data")));
+        environment.remove(QStringLiteral("DISPLAY"));
+        process->setProcessEnvironment(environment);
+        process->setWorkingDirectory(work->path());
+    }
+    // The pruner puts back what it moved, so that there is always something
+    // to race for.
+    setter.start(QStringLiteral("sh"),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("while :; do for v in 1 2; do \"$Q\" -e --set app.exe app-$v.exe "
+                                 ">/dev/null 2>&1; done; done")});
+    pruner.start(QStringLiteral("sh"),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("while :; do \"$Q\" -e --prune app.exe 1 >/dev/null 2>&1; "
+                                 "for f in \"$T\"/files/*; do [ -e \"$f\" ] && mv -n \"$f\" \"$D\"/; "
+                                 "done; rm -f \"$T\"/info/*; done")});
+    QVERIFY(setter.waitForStarted() && pruner.waitForStarted());
+    const QString link = dir->path(QStringLiteral("app.exe"));
+    int samples = 0;
+    int dangling = 0;
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 4000) {
+        const QString target = QFileInfo(link).symLinkTarget();
+        ++samples;
+        if (target.isEmpty() || !QFileInfo::exists(target))
+            ++dangling;
+    }
+    for (QProcess *process : {&pruner, &setter}) {
+        process->kill();
+        process->waitForFinished();
+    }
+    QVERIFY2(dangling == 0, qPrintable(QStringLiteral("%1 of %2").arg(dangling).arg(samples)));
+    // Every version is in the folder or in the trash.
+    const QDir files(trash + QStringLiteral("/files"));
+    for (const char *version : {"1", "2", "3"}) {
+        const QString name = QStringLiteral("app-%1.exe").arg(QLatin1String(version));
+        QVERIFY2(QFileInfo::exists(dir->path(name)) || files.exists(name), qPrintable(name));
+    }
+    QVERIFY(QFileInfo(link).isSymLink());
 }
 
 QTEST_MAIN(TestCommandLine)

@@ -2,6 +2,7 @@
 
 #include <QtTest>
 
+#include <atomic>
 #include <thread>
 
 // The record of link changes: the lines it reads back, one case per damaged
@@ -15,6 +16,7 @@ private slots:
     void read_data();
     void read();
     void append_atTheSameTime_losesNoLine();
+    void append_pastTheLimit_keepsNewestWholeLines();
 
 private:
     QTemporaryDir state;
@@ -87,6 +89,45 @@ void TestHistory::append_atTheSameTime_losesNoLine()
     bool ok = false;
     QString error;
     QCOMPARE(History::read(&ok, &error).size(), 1000);
+}
+
+// Writers go on while the file passes its limit and is rewritten: it stays
+// bounded, holds only whole lines, and none of the newest is lost.
+void TestHistory::append_pastTheLimit_keepsNewestWholeLines()
+{
+    QFile file(History::filePath());
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    const History::Record old {QDateTime::currentDateTimeUtc(), QStringLiteral("/v/old.exe"),
+                               QStringLiteral("/v/a.exe"), QStringLiteral("/v/b.exe")};
+    const QByteArray line = History::format(old).toUtf8() + '\n';
+    while (file.size() < (1 << 20) - line.size())
+        file.write(line);
+    file.close();
+    std::atomic<int> refused {0};
+    const auto writer = [&refused](const QString &link) {
+        QString error;
+        for (int i = 0; i < 300; ++i)
+            refused += !History::append(link, QStringLiteral("/v/before-%1").arg(i),
+                                        QStringLiteral("/v/after-%1").arg(i), &error);
+    };
+    std::thread first(writer, QStringLiteral("/v/one.exe"));
+    std::thread second(writer, QStringLiteral("/v/two.exe"));
+    first.join();
+    second.join();
+    QCOMPARE(refused.load(), 0);
+    QVERIFY(file.size() <= (1 << 20));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const int lines = file.readAll().count('\n');
+    bool ok = false;
+    QString error;
+    const QVector<History::Record> records = History::read(&ok, &error);
+    QCOMPARE(records.size(), lines);
+    QCOMPARE(records.first().link, QStringLiteral("/v/old.exe"));
+    QMap<QString, int> newest;
+    for (const History::Record &record : records)
+        ++newest[record.link];
+    QCOMPARE(newest.value(QStringLiteral("/v/one.exe")), 300);
+    QCOMPARE(newest.value(QStringLiteral("/v/two.exe")), 300);
 }
 
 QTEST_MAIN(TestHistory)
