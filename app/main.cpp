@@ -8,6 +8,11 @@
 #include <QTextCodec>
 #include <QTranslator>
 
+#ifdef Q_OS_WIN
+#include <cstdio>
+#include <windows.h>
+#endif
+
 // The catalogue lives in the core library; registering it here, before main,
 // keeps the linker from dropping it.
 static int registerResources()
@@ -30,6 +35,14 @@ static void installTranslation(QTranslator *translator)
 // without a window, so that none of them needs a display.
 static int runWithoutWindow(int argc, char *argv[], const CommandLine &line)
 {
+#ifdef Q_OS_WIN
+    // A GUI program has no console of its own: the command line writes to
+    // the one it was typed in, where there is one.
+    if (AttachConsole(ATTACH_PARENT_PROCESS)) {
+        freopen("CONOUT$", "w", stdout);
+        freopen("CONOUT$", "w", stderr);
+    }
+#endif
     QCoreApplication app(argc, argv);
     QTranslator translator;
     options = ConfigStore(argc, argv);

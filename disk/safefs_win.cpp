@@ -1,62 +1,131 @@
-// Windows has no exchange of names and no symbolic links that every user may
-// make; links are the shortcuts QFile::link makes, and each operation checks
-// what stands at a name before it touches it.
+// The file system helper on Windows, from the documented Win32 calls: real
+// symbolic links (Qt 5's QFile::link writes a .lnk shortcut's bytes under the
+// name given, which no program runs through), names replaced only where a
+// link was checked to stand, hard links where the volume has them, and
+// folder locks as named mutexes, which leave nothing in the folder.
+// This file is not compiled by our builds: it follows the Windows
+// documentation and is untested.
 #include "safefs.h"
 
+#include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
+
+#include <windows.h>
+
+#ifndef SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
+#define SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE 0x2
+#endif
+
+static std::wstring native(const QString &path)
+{
+    return QDir::toNativeSeparators(path).toStdWString();
+}
+
+static void setLastError(FsError &error)
+{
+    error.set(int(GetLastError()));
+}
+
+// A handle on what stands at path, the link itself unless follow.
+static HANDLE openEntry(const QString &path, bool follow)
+{
+    const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (follow ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
+    return CreateFileW(native(path).c_str(), 0,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, flags, nullptr);
+}
+
+static bool informationOf(const QString &path, bool follow, BY_HANDLE_FILE_INFORMATION *info)
+{
+    const HANDLE handle = openEntry(path, follow);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    const bool ok = GetFileInformationByHandle(handle, info);
+    CloseHandle(handle);
+    return ok;
+}
+
+// The volume serial number and file index, which tell one file from another.
+static QByteArray identityOf(const BY_HANDLE_FILE_INFORMATION &info)
+{
+    return QByteArray::number(qulonglong(info.dwVolumeSerialNumber)) + ':'
+        + QByteArray::number((qulonglong(info.nFileIndexHigh) << 32) | info.nFileIndexLow);
+}
+
+static QByteArray identityAt(const QString &path, bool follow)
+{
+    BY_HANDLE_FILE_INFORMATION info;
+    return informationOf(path, follow, &info) ? identityOf(info) : QByteArray();
+}
 
 bool SafeFs::exists(const QString &path)
 {
-    const QFileInfo info(path);
-    return !path.isEmpty() && (info.exists() || info.isSymLink());
+    return !path.isEmpty() && GetFileAttributesW(native(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool SafeFs::isSymLink(const QString &path)
 {
-    return QFileInfo(path).isSymLink();
+    WIN32_FIND_DATAW data;
+    const HANDLE find = FindFirstFileW(native(path).c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(find);
+    return (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        && data.dwReserved0 == IO_REPARSE_TAG_SYMLINK;
 }
 
 bool SafeFs::isRegularFile(const QString &path)
 {
-    const QFileInfo info(path);
-    return info.isFile() && !info.isSymLink();
+    const DWORD attributes = GetFileAttributesW(native(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES
+        && !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
 }
 
 bool SafeFs::sameFile(const QString &a, const QString &b)
 {
-    return QFileInfo(a) == QFileInfo(b);
+    const QByteArray identity = identityAt(a, false);
+    return !identity.isEmpty() && identity == identityAt(b, false);
 }
 
-// Without inodes at hand, a file is told from another by its birth and size.
-static QByteArray fileIdentity(const QString &path)
+bool SafeFs::leadToSameFile(const QString &a, const QString &b)
 {
-    const QFileInfo info(path);
-    return QByteArray::number(info.birthTime().toMSecsSinceEpoch()) + ':'
-        + QByteArray::number(info.size());
+    const QByteArray identity = identityAt(a, true);
+    return !identity.isEmpty() && identity == identityAt(b, true);
 }
 
 QStringList SafeFs::entryNames(const QString &dirPath)
 {
-    return QDir(dirPath).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+    QStringList names;
+    for (const QString &name :
+         QDir(dirPath).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+        if (!name.startsWith(QLatin1Char('.')))
+            names << name;
+    }
+    return names;
 }
 
 SafeFs::EntryStat SafeFs::statEntry(const QString &path)
 {
     EntryStat result;
-    const QFileInfo info(path);
-    result.exists = exists(path);
-    if (!result.exists)
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!informationOf(path, false, &info))
         return result;
-    result.isLink = info.isSymLink();
-    result.isFile = info.isFile();
-    result.identity = fileIdentity(path);
-    result.size = info.size();
-    const QDateTime born = info.birthTime();
-    result.birthKnown = born.isValid();
-    result.birthMsecs = result.birthKnown ? born.toMSecsSinceEpoch() : 0;
+    result.exists = true;
+    result.identity = identityOf(info);
+    result.isLink = isSymLink(path);
+    // A link is a file, and is born, as what it leads to.
+    if (result.isLink && !informationOf(path, true, &info))
+        return result;
+    result.isFile = !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    result.size = (qint64(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    const qint64 ticks = (qint64(info.ftCreationTime.dwHighDateTime) << 32)
+        | info.ftCreationTime.dwLowDateTime;
+    // 100 ns ticks since 1601.
+    result.birthKnown = ticks != 0;
+    result.birthMsecs = ticks / 10000 - Q_INT64_C(11644473600000);
     return result;
 }
 
@@ -70,82 +139,197 @@ QString SafeFs::linkTarget(const QString &linkPath)
     return isSymLink(linkPath) ? QFileInfo(linkPath).symLinkTarget() : QString();
 }
 
-bool SafeFs::createLink(const QString &target, const QString &linkPath)
+bool SafeFs::createLink(const QString &target, const QString &linkPath, FsError &error)
 {
-    QFile file(target);
-    if (file.link(linkPath))
+    // CreateSymbolicLinkW never replaces what stands at linkPath.
+    if (CreateSymbolicLinkW(native(linkPath).c_str(), native(linkText(target, linkPath)).c_str(),
+                            SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE))
         return true;
-    setErrorText(file.errorString());
+    if (GetLastError() == ERROR_PRIVILEGE_NOT_HELD) {
+        error.setText(QCoreApplication::translate(
+            "SafeFs",
+            "Windows lets this user make links only in Developer Mode or with the privilege "
+            "to create symbolic links"));
+        return false;
+    }
+    setLastError(error);
     return false;
 }
 
-bool SafeFs::pointLinkTo(const QString &target, const QString &linkPath)
+// A new link under a hidden name beside linkPath, then renamed over the name
+// once it was checked to hold a link or a second name of asideOf.
+static bool replaceWithNewLink(const QString &target, const QString &linkPath,
+                               const QString &temp, const QString &asideOf, FsError &error)
+{
+    if (!SafeFs::createLink(target, temp, error))
+        return false;
+    const bool replaceable = asideOf.isEmpty() ? SafeFs::isSymLink(linkPath)
+                                               : SafeFs::sameFile(linkPath, asideOf);
+    if (replaceable
+        && MoveFileExW(native(temp).c_str(), native(linkPath).c_str(), MOVEFILE_REPLACE_EXISTING))
+        return true;
+    if (replaceable)
+        setLastError(error);
+    else
+        error.set(ERROR_FILE_EXISTS);
+    if (SafeFs::isSymLink(temp))
+        DeleteFileW(native(temp).c_str());
+    return false;
+}
+
+bool SafeFs::pointLinkTo(const QString &target, const QString &linkPath, FsError &error)
 {
     if (!exists(linkPath))
-        return createLink(target, linkPath);
+        return createLink(target, linkPath, error);
     if (!isSymLink(linkPath)) {
-        setErrorText(QStringLiteral("File exists"));
+        error.set(ERROR_FILE_EXISTS);
         return false;
     }
-    return QFile::remove(linkPath) && createLink(target, linkPath);
+    return replaceWithNewLink(target, linkPath, temporaryNameFor(linkPath), QString(), error);
 }
 
-bool SafeFs::setAsideAsLink(const QString &path, const QString &asidePath)
+static bool noHardLinks(DWORD code)
+{
+    return code == ERROR_INVALID_FUNCTION || code == ERROR_NOT_SUPPORTED
+        || code == ERROR_NOT_SAME_DEVICE || code == ERROR_TOO_MANY_LINKS;
+}
+
+bool SafeFs::setAsideAsLink(const QString &path, const QString &asidePath, FsError &error)
 {
     if (!isRegularFile(path)) {
-        setErrorText(QStringLiteral("Not a plain file"));
+        error.set(exists(path) ? ERROR_FILE_EXISTS : ERROR_FILE_NOT_FOUND);
         return false;
     }
-    return setAsideByRenaming(path, asidePath);
-}
-
-bool SafeFs::addName(const QString &, const QString &, bool *unsupported)
-{
-    *unsupported = true;
-    return false;
-}
-
-bool SafeFs::removeNameIfSame(const QString &, const QString &)
-{
-    return false;
-}
-
-bool SafeFs::renameNoReplace(const QString &from, const QString &to)
-{
-    if (exists(to) || !exists(from)) {
-        setErrorText(exists(to) ? QStringLiteral("File exists")
-                                : QStringLiteral("No such file or directory"));
-        return false;
+    if (!CreateHardLinkW(native(asidePath).c_str(), native(path).c_str(), nullptr)) {
+        if (!noHardLinks(GetLastError())) {
+            setLastError(error);
+            return false;
+        }
+        return setAsideByRenaming(path, asidePath, error);
     }
-    QFile file(from);
-    if (file.rename(to))
+    // The name holds a second name of the file set aside until the link
+    // takes its place in one step.
+    if (replaceWithNewLink(asidePath, path, temporaryNameFor(path), asidePath, error))
         return true;
-    setErrorText(file.errorString());
+    if (sameFile(path, asidePath))
+        DeleteFileW(native(asidePath).c_str());
     return false;
 }
 
-bool SafeFs::leadToSameFile(const QString &a, const QString &b)
+bool SafeFs::addName(const QString &from, const QString &to, bool *unsupported, FsError &error)
 {
-    return QFileInfo(a).canonicalFilePath() == QFileInfo(b).canonicalFilePath()
-        && QFileInfo::exists(a);
+    if (CreateHardLinkW(native(to).c_str(), native(from).c_str(), nullptr)) {
+        *unsupported = false;
+        return true;
+    }
+    *unsupported = noHardLinks(GetLastError());
+    setLastError(error);
+    return false;
 }
 
-bool SafeFs::copyAsNew(const QString &source, const QString &destPath, bool *taken)
+bool SafeFs::removeNameIfSame(const QString &name, const QString &other, FsError &error)
+{
+    if (!sameFile(name, other)) {
+        error.set(ERROR_FILE_EXISTS);
+        return false;
+    }
+    if (DeleteFileW(native(name).c_str()))
+        return true;
+    setLastError(error);
+    return false;
+}
+
+bool SafeFs::renameNoReplace(const QString &from, const QString &to, FsError &error)
+{
+    // Without MOVEFILE_REPLACE_EXISTING and MOVEFILE_COPY_ALLOWED: nothing at
+    // to is replaced, and nothing is copied across volumes.
+    if (MoveFileExW(native(from).c_str(), native(to).c_str(), 0))
+        return true;
+    setLastError(error);
+    return false;
+}
+
+bool SafeFs::copyAsNew(const QString &source, const QString &destPath, bool *taken,
+                       FsError &error)
 {
     *taken = false;
-    const QString temp = temporaryNameFor(destPath);
-    if (!QFile::copy(source, temp)) {
-        setErrorText(QStringLiteral("Could not copy"));
+    if (!isRegularFile(source) && !QFileInfo(source).isFile()) {
+        error.set(ERROR_FILE_NOT_FOUND);
         return false;
     }
-    if (renameNoReplace(temp, destPath))
-        return true;
-    *taken = exists(destPath);
-    QFile::remove(temp);
+    const QString temp = temporaryNameFor(destPath);
+    if (!CopyFileW(native(source).c_str(), native(temp).c_str(), TRUE)) {
+        setLastError(error);
+        return false;
+    }
+    const HANDLE copy = CreateFileW(native(temp).c_str(), GENERIC_WRITE, 0, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const bool flushed = copy != INVALID_HANDLE_VALUE && FlushFileBuffers(copy);
+    if (!flushed)
+        setLastError(error);
+    if (copy != INVALID_HANDLE_VALUE)
+        CloseHandle(copy);
+    if (flushed) {
+        if (CreateHardLinkW(native(destPath).c_str(), native(temp).c_str(), nullptr)) {
+            DeleteFileW(native(temp).c_str());
+            return true;
+        }
+        const DWORD code = GetLastError();
+        if (noHardLinks(code) && renameNoReplace(temp, destPath, error))
+            return true;
+        *taken = exists(destPath);
+        if (!noHardLinks(code))
+            error.set(int(code));
+    }
+    DeleteFileW(native(temp).c_str());
     return false;
 }
 
-int SafeFs::removeStaleTemporaries(const QString &)
+int SafeFs::removeStaleTemporaries(const QString &dirPath)
 {
-    return 0;
+    const QDir dir(dirPath);
+    const QDateTime minuteAgo = QDateTime::currentDateTimeUtc().addSecs(-60);
+    int removed = 0;
+    for (const QString &name : dir.entryList(QStringList(QStringLiteral(".*.quillfen-*")),
+                                             QDir::AllEntries | QDir::Hidden | QDir::System)) {
+        const QString path = dir.absoluteFilePath(name);
+        if (isTemporaryName(name) && (isSymLink(path) || isRegularFile(path))
+            && QFileInfo(path).lastModified().toUTC() < minuteAgo
+            && DeleteFileW(native(path).c_str()))
+            ++removed;
+    }
+    return removed;
+}
+
+qintptr SafeFs::tryLock(const QString &path, bool, FsError &error)
+{
+    // A mutex named after the path binds every process of every session.
+    const QByteArray key = QCryptographicHash::hash(
+        QDir::cleanPath(QFileInfo(path).absoluteFilePath()).toLower().toUtf8(),
+        QCryptographicHash::Sha1);
+    const std::wstring name = L"Global\\quillfen-" + QString::fromLatin1(key.toHex()).toStdWString();
+    const HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
+    if (!mutex) {
+        setLastError(error);
+        return -1;
+    }
+    const DWORD waited = WaitForSingleObject(mutex, 0);
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED)
+        return qintptr(mutex);
+    error.set(WAIT_TIMEOUT);
+    CloseHandle(mutex);
+    return -1;
+}
+
+void SafeFs::unlock(qintptr handle)
+{
+    if (handle < 0)
+        return;
+    ReleaseMutex(HANDLE(handle));
+    CloseHandle(HANDLE(handle));
+}
+
+bool SafeFs::isBusy(const FsError &error)
+{
+    return error.code == WAIT_TIMEOUT;
 }

@@ -290,10 +290,6 @@ These work without one: --list, --set, --to-link, --rename, --previous, --histor
     <context>
         <name>CommandRunner</name>
         <message>
-            <source>%1 is not a version of %2; --list %3 shows them</source>
-            <translation>%1 は %2 のバージョンではありません。--list %3 で一覧を表示できます</translation>
-        </message>
-        <message>
             <source>The directory %1 does not exist or cannot be read.</source>
             <translation>ディレクトリ %1 が存在しないか、読み取れません。</translation>
         </message>
@@ -310,16 +306,16 @@ These work without one: --list, --set, --to-link, --rename, --previous, --histor
             <translation>（通常のファイル）</translation>
         </message>
         <message>
-            <source>%1 is a link already; nothing was changed</source>
-            <translation>%1 は既にリンクなので、何も変更しませんでした</translation>
-        </message>
-        <message>
             <source>Could not read the history %1: %2</source>
             <translation>履歴 %1 を読み取れませんでした: %2</translation>
         </message>
         <message>
             <source>KEEP must be a number of versions, 0 or more, not %1</source>
             <translation>残す数には 0 以上の数を指定してください（%1 は使えません）</translation>
+        </message>
+        <message>
+            <source>%1; --list %2 shows the versions</source>
+            <translation>%1。バージョンは --list %2 で表示できます</translation>
         </message>
     </context>
     <context>
@@ -379,10 +375,6 @@ These work without one: --list, --set, --to-link, --rename, --previous, --histor
             <translation>%1 をリンク化できませんでした: %2</translation>
         </message>
         <message>
-            <source>%1 is gone: another program removed or renamed it</source>
-            <translation>%1 がありません: 別のプログラムが削除または名前変更しました</translation>
-        </message>
-        <message>
             <source>Could not rename %1 to %2: %3</source>
             <translation>%1 を %2 に名前変更できませんでした: %3</translation>
         </message>
@@ -393,10 +385,6 @@ These work without one: --list, --set, --to-link, --rename, --previous, --histor
         <message>
             <source>the name is taken</source>
             <translation>その名前は既に使われています</translation>
-        </message>
-        <message>
-            <source>the link could not follow the new name</source>
-            <translation>リンクを新しい名前に向けられませんでした</translation>
         </message>
         <message>
             <source>Could not read the history %1: %2</source>
@@ -449,6 +437,71 @@ These work without one: --list, --set, --to-link, --rename, --previous, --histor
         <message>
             <source>there is no trash for it</source>
             <translation>そのためのゴミ箱がありません</translation>
+        </message>
+        <message>
+            <source>Another Quillfen process is changing %1 and did not finish within %2 seconds; nothing was changed. Try again.</source>
+            <translation>別の Quillfen プロセスが %1 を変更中で、%2 秒以内に終わりませんでした。何も変更していません。もう一度お試しください。</translation>
+        </message>
+        <message>
+            <source>Could not lock %1: %2; nothing was changed</source>
+            <translation>%1 をロックできませんでした: %2。何も変更していません</translation>
+        </message>
+        <message>
+            <source>%1 is not a version of %2: it is not in %3</source>
+            <translation>%1 は %2 のバージョンではありません: %3 の中にありません</translation>
+        </message>
+        <message>
+            <source>%1 is not a version of %2: there is no such file now (another program may have removed or renamed it)</source>
+            <translation>%1 は %2 のバージョンではありません: そのファイルは今ありません（別のプログラムが削除したか名前を変えた可能性があります）</translation>
+        </message>
+        <message>
+            <source>%1 is not a version of %2: it is a link to %3</source>
+            <translation>%1 は %2 のバージョンではありません: %3 へのリンクです</translation>
+        </message>
+        <message>
+            <source>%1 is not a version of %2</source>
+            <translation>%1 は %2 のバージョンではありません</translation>
+        </message>
+        <message>
+            <source>%1 is a link already; nothing was changed</source>
+            <translation>%1 はすでにリンクです。何も変更していません</translation>
+        </message>
+        <message>
+            <source>%1 is no longer a link; nothing was changed</source>
+            <translation>%1 はもうリンクではありません。何も変更していません</translation>
+        </message>
+        <message>
+            <source>the link could not follow the new name, so the version keeps its old one (%1)</source>
+            <translation>リンクが新しい名前に追従できなかったため、バージョンは元の名前のままです（%1）</translation>
+        </message>
+        <message>
+            <source>the link could not follow the new name (%1), and the version could not get its old name back (%2): %3 leads nowhere until it is pointed to %4</source>
+            <translation>リンクが新しい名前に追従できず（%1）、バージョンを元の名前に戻せませんでした（%2）。%3 は %4 を指すようにするまでどこにも繋がりません</translation>
+        </message>
+        <message>
+            <source>The history names %1 as the version before the latest change of %2, but it is not a version of %2 now; nothing was changed</source>
+            <translation>履歴は %2 の最後の変更前のバージョンとして %1 を示していますが、今は %2 のバージョンではありません。何も変更していません</translation>
+        </message>
+    </context>
+    <context>
+        <name>ExeFiles</name>
+        <message>
+            <source>A link to %1, not a version of %2: it cannot be picked</source>
+            <translation>%1 へのリンクで、%2 のバージョンではありません。選択できません</translation>
+        </message>
+    </context>
+    <context>
+        <name>History</name>
+        <message>
+            <source>another process kept it locked</source>
+            <translation>別のプロセスがロックしたままでした</translation>
+        </message>
+    </context>
+    <context>
+        <name>SafeFs</name>
+        <message>
+            <source>Windows lets this user make links only in Developer Mode or with the privilege to create symbolic links</source>
+            <translation>このユーザーが Windows でリンクを作れるのは、開発者モードのときか、シンボリックリンク作成の特権があるときだけです</translation>
         </message>
     </context>
 </TS>
