@@ -118,6 +118,11 @@ TestCommandLine::Run TestCommandLine::quillfen(const QStringList &arguments)
                                                      QStringLiteral("/dev/null"), program}
             + words.mid(end + 1);
         program = QStringLiteral("strace");
+        // The leak checker cannot work under a tracer.
+        environment.insert(QStringLiteral("ASAN_OPTIONS"),
+                           environment.value(QStringLiteral("ASAN_OPTIONS"))
+                               + QStringLiteral(":detect_leaks=0"));
+        process.setProcessEnvironment(environment);
     }
     process.start(program, words);
     Run run;
@@ -435,11 +440,14 @@ void TestCommandLine::pruneAgainstSet_linkNeverDanglesNoVersionLost()
     int dangling = 0;
     QElapsedTimer timer;
     timer.start();
+    // Opening follows the link in one step, as a program started through it
+    // would: reading its target and then looking there would race.
+    QFile through(link);
     while (timer.elapsed() < 4000) {
-        const QString target = QFileInfo(link).symLinkTarget();
         ++samples;
-        if (target.isEmpty() || !QFileInfo::exists(target))
+        if (!through.open(QIODevice::ReadOnly))
             ++dangling;
+        through.close();
     }
     for (QProcess *process : {&pruner, &setter}) {
         process->kill();
