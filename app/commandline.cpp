@@ -17,6 +17,7 @@ const CommandName Commands[] = {
     {"to-link", CommandLine::ToLink, 1, 1},    {"rename", CommandLine::Rename, 3, 3},
     {"previous", CommandLine::Previous, 1, 1}, {"history", CommandLine::History, 0, 1},
     {"add", CommandLine::Add, 2, 2},           {"prune", CommandLine::Prune, 2, 2},
+    {"trash", CommandLine::Trash, 2, 2},
     {"help", CommandLine::Help, 0, -1},        {"version", CommandLine::Version, 0, -1},
 };
 
@@ -115,6 +116,10 @@ CommandLine::CommandLine(const QStringList &arguments)
             dryRun = true;
             continue;
         }
+        if (name == QLatin1String("json") && !valueJoined) {
+            json = true;
+            continue;
+        }
         for (const CommandName &candidate : Commands) {
             if (!valueJoined && name == QLatin1String(candidate.name)) {
                 take(candidate.command, word);
@@ -155,7 +160,7 @@ void CommandLine::checkOperands()
         problem = NoProblem;
         return;
     }
-    if (dryRun && command != Prune && problem == NoProblem) {
+    if (dryRun && !changes() && problem == NoProblem) {
         problem = DryRunAlone;
         return;
     }
@@ -166,6 +171,22 @@ void CommandLine::checkOperands()
             problem = MissingOperand;
         else if (operands.size() > candidate.most)
             problem = ExtraOperand;
+    }
+}
+
+bool CommandLine::changes() const
+{
+    switch (command) {
+    case Set:
+    case ToLink:
+    case Rename:
+    case Previous:
+    case Add:
+    case Prune:
+    case Trash:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -209,7 +230,7 @@ QString CommandLine::problemText() const
     case ExtraOperand:
         return tr("%1: too many arguments").arg(offending);
     case DryRunAlone:
-        return tr("--dry-run goes with --prune only");
+        return tr("--dry-run goes only with a command that changes something");
     case NoProblem:
         break;
     }
@@ -219,14 +240,15 @@ QString CommandLine::problemText() const
 QString CommandLine::usage()
 {
     return tr("Usage: quillfen [-e] [-c FILE] [-config FILE]\n"
-              "       quillfen --list [TARGET]\n"
-              "       quillfen --set TARGET VERSION\n"
-              "       quillfen --to-link TARGET\n"
-              "       quillfen --rename TARGET VERSION NEWNAME\n"
-              "       quillfen --previous TARGET\n"
-              "       quillfen --history [TARGET]\n"
-              "       quillfen --add TARGET FILE\n"
-              "       quillfen --prune TARGET KEEP [--dry-run]\n"
+              "       quillfen --list [TARGET] [--json]\n"
+              "       quillfen --set TARGET VERSION [--dry-run] [--json]\n"
+              "       quillfen --to-link TARGET [--dry-run] [--json]\n"
+              "       quillfen --rename TARGET VERSION NEWNAME [--dry-run] [--json]\n"
+              "       quillfen --previous TARGET [--dry-run] [--json]\n"
+              "       quillfen --history [TARGET] [--json]\n"
+              "       quillfen --add TARGET FILE [--dry-run] [--json]\n"
+              "       quillfen --trash TARGET VERSION [--dry-run] [--json]\n"
+              "       quillfen --prune TARGET KEEP [--dry-run] [--json]\n"
               "       quillfen -h | --help | --version\n");
 }
 
@@ -251,10 +273,13 @@ QString CommandLine::help()
              "  --history [TARGET]   the recorded changes of the links, newest last\n"
              "  --add TARGET FILE    copy FILE in as the newest version, under a dated name,\n"
              "                       and print that name; the link is not changed\n"
-             "  --prune TARGET KEEP [--dry-run]\n"
-             "                       move all versions but the newest KEEP to the trash, never\n"
-             "                       the one in use, and print each name moved (or, with\n"
-             "                       --dry-run, that would be)\n"
+             "  --trash TARGET VERSION\n"
+             "                       move VERSION to the trash, unless it is the one in use\n"
+             "  --prune TARGET KEEP  move all versions but the newest KEEP to the trash, never\n"
+             "                       the one in use, and print each name moved\n"
+             "  --dry-run            with a command that changes something: say what it\n"
+             "                       would do, and change nothing\n"
+             "  --json               print one JSON document instead of text\n"
              "  -e                   no translation: English texts instead of Japanese\n"
              "  -c FILE              read the configuration from FILE instead of config.cfg\n"
              "  -config FILE         the same; when both are given, -config wins\n"
@@ -262,8 +287,9 @@ QString CommandLine::help()
              "  --version            print the version and exit\n"
              "\n"
              "TARGET is the link's name as configured (app.exe), DIR:NAME as the window's\n"
-             "chooser shows it, or the target's number in --list. VERSION is a version's\n"
-             "file name as --list TARGET prints it.\n"
+             "chooser shows it, the target's number in --list, or the absolute path of a\n"
+             "link that no configuration names. VERSION is a version's file name as\n"
+             "--list TARGET prints it.\n"
              "\n"
              "Without -c or -config the configuration is config.cfg in the working\n"
              "directory, or else $XDG_CONFIG_HOME/quillfen/config.cfg\n"
@@ -282,5 +308,5 @@ QString CommandLine::noDisplayText()
     return tr("quillfen: the window needs a display, and none was found (DISPLAY and "
               "WAYLAND_DISPLAY are not set).\n"
               "These work without one: --list, --set, --to-link, --rename, --previous, "
-              "--history, --add, --prune, --help and --version.\n");
+              "--history, --add, --trash, --prune, --help and --version.\n");
 }

@@ -26,7 +26,8 @@ public:
         Previous,
         History,
         Add,
-        Prune
+        Prune,
+        Trash
     };
     enum Problem {
         NoProblem,
@@ -55,7 +56,11 @@ public:
     Problem problem = NoProblem;
     QString offending; // the option or command the problem is about
     QString platform; // the value of "-platform", if given
-    bool dryRun = false; // --prune only says what it would move
+    bool dryRun = false; // a change only says what it would do
+    bool json = false; // standard output is one JSON document
+
+    // A command that changes something on disk.
+    bool changes() const;
 
 private:
     void take(Command found, const QString &word);

@@ -5,7 +5,17 @@
 #include "versionactions.h"
 #include "versionlisting.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
 #include <cstdio>
+
+// A name, or null where there is none.
+static QJsonValue nameOrNull(const QString &name)
+{
+    return name.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(name);
+}
 
 CommandRunner::CommandRunner(const CommandLine &line)
     : line(line)
@@ -22,9 +32,33 @@ void CommandRunner::complain(const QString &text)
 {
     fputs(text.toLocal8Bit().constData(), stderr);
     fflush(stderr);
+    if (lastComplaint.isEmpty())
+        lastComplaint = text.trimmed().remove(QRegularExpression(QStringLiteral("^quillfen: ")));
+}
+
+void CommandRunner::printJson(const QJsonValue &document)
+{
+    const QJsonDocument json = document.isArray() ? QJsonDocument(document.toArray())
+                                                  : QJsonDocument(document.toObject());
+    fputs(json.toJson(QJsonDocument::Compact).constData(), stdout);
+    fputs("\n", stdout);
+    fflush(stdout);
+    printedJson = true;
 }
 
 int CommandRunner::run()
+{
+    const int status = runCommand();
+    // Whatever refused, a script reading JSON gets JSON.
+    if (line.json && status != Done && !printedJson) {
+        const QString usageAt = lastComplaint.section(QLatin1Char('\n'), 0, 0);
+        printJson(QJsonObject {{QStringLiteral("changed"), false},
+                               {QStringLiteral("error"), usageAt}});
+    }
+    return status;
+}
+
+int CommandRunner::runCommand()
 {
     if (line.command == CommandLine::Help) {
         print(CommandLine::help());
@@ -61,6 +95,8 @@ int CommandRunner::run()
         return add();
     case CommandLine::Prune:
         return prune();
+    case CommandLine::Trash:
+        return trash();
     default:
         return BadUsage;
     }
@@ -68,11 +104,28 @@ int CommandRunner::run()
 
 int CommandRunner::targetFromOperand()
 {
+    const QString operand = line.operands.value(0);
     QString error;
-    const int index = ConfiguredTarget::find(targets, line.operands.value(0), &error);
-    if (index < 0)
-        complain(QStringLiteral("quillfen: ") + error + QLatin1Char('\n'));
-    return index;
+    int index = ConfiguredTarget::find(targets, operand, &error);
+    if (index >= 0)
+        return index;
+    // A link's absolute path names its target, configured or not, so that a
+    // host needs no configuration to be driven.
+    if (QDir::isAbsolutePath(operand) && !QFileInfo(operand).fileName().isEmpty()) {
+        const QFileInfo file(QDir::cleanPath(operand));
+        for (index = 0; index < targets.size(); ++index) {
+            if (targets.at(index).file.absoluteFilePath() == file.absoluteFilePath())
+                return index;
+        }
+        ConfiguredTarget named;
+        named.fileName = file.fileName();
+        named.directory = file.absolutePath();
+        named.file = file;
+        targets.append(named);
+        return targets.size() - 1;
+    }
+    complain(QStringLiteral("quillfen: ") + error + QLatin1Char('\n'));
+    return -1;
 }
 
 int CommandRunner::readTarget(VersionListing *listing)
@@ -106,21 +159,71 @@ bool CommandRunner::readable(const VersionListing &listing)
 
 int CommandRunner::finish(const ActionResult &result, const QString &printed)
 {
-    if (!printed.isEmpty())
-        print(printed + QLatin1Char('\n'));
-    if (result.refusal == ActionResult::NotAVersion) {
+    // What is so already is no failure to a script reading JSON.
+    const bool quietlyDone = line.json && result.refusal == ActionResult::AlreadyDone;
+    if (!result.ok && !quietlyDone) {
+        const bool notAVersion = result.refusal == ActionResult::NotAVersion;
         complain(QStringLiteral("quillfen: ")
-                 + tr("%1; --list %2 shows the versions").arg(result.message, line.operands.value(0))
+                 + (notAVersion ? tr("%1; --list %2 shows the versions")
+                                      .arg(result.message, line.operands.value(0))
+                                : result.message)
                  + QLatin1Char('\n'));
-        return BadUsage;
-    }
-    if (!result.ok) {
-        complain(QStringLiteral("quillfen: ") + result.message + QLatin1Char('\n'));
-        return Refused;
+        return notAVersion ? BadUsage : Refused;
     }
     if (!result.warning.isEmpty())
         complain(QStringLiteral("quillfen: ") + result.warning + QLatin1Char('\n'));
+    if (line.json)
+        printJson(resultJson(result));
+    else if (line.dryRun)
+        print(planText(result));
+    else if (!printed.isEmpty())
+        print(printed + QLatin1Char('\n'));
     return Done;
+}
+
+QJsonObject CommandRunner::resultJson(const ActionResult &result) const
+{
+    QJsonObject object {{QStringLiteral("changed"), result.ok && result.changed},
+                        {QStringLiteral("dry_run"), result.dryRun},
+                        {QStringLiteral("before"), nameOrNull(result.before)},
+                        {QStringLiteral("after"), nameOrNull(result.after)}};
+    if (!result.added.isEmpty())
+        object.insert(QStringLiteral("added"), result.added);
+    if (!result.setAside.isEmpty())
+        object.insert(QStringLiteral("set_aside"), result.setAside);
+    if (!result.renamedFrom.isEmpty())
+        object.insert(QStringLiteral("renamed"),
+                      QJsonObject {{QStringLiteral("from"), result.renamedFrom},
+                                   {QStringLiteral("to"), QFileInfo(result.path).fileName()}});
+    if (!result.existing.isEmpty())
+        object.insert(QStringLiteral("version"), result.existing);
+    if (line.command == CommandLine::Prune || line.command == CommandLine::Trash)
+        object.insert(QStringLiteral("trashed"), QJsonArray::fromStringList(result.trashed));
+    return object;
+}
+
+// What a dry run would do, a line for each change.
+QString CommandRunner::planText(const ActionResult &result) const
+{
+    QStringList lines;
+    const QString linkName = QFileInfo(line.operands.value(0)).fileName();
+    if (!result.setAside.isEmpty())
+        lines << tr("would set the plain file %1 aside as %2").arg(linkName, result.setAside);
+    if (!result.renamedFrom.isEmpty())
+        lines << tr("would rename %1 to %2")
+                     .arg(result.renamedFrom, QFileInfo(result.path).fileName());
+    if (!result.added.isEmpty())
+        lines << tr("would add %1 as %2")
+                     .arg(QFileInfo(line.operands.value(1)).fileName(), result.added);
+    if (result.before != result.after && result.setAside != result.after)
+        lines << (result.before.isEmpty()
+                      ? tr("would point the link to %1").arg(result.after)
+                      : tr("would point the link to %1 instead of %2")
+                            .arg(result.after, result.before));
+    lines << result.trashed;
+    if (!result.changed)
+        lines << tr("nothing would change");
+    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
 QString CommandRunner::stateOf(const VersionListing &listing) const
@@ -140,11 +243,29 @@ QString CommandRunner::stateOf(const VersionListing &listing) const
 
 int CommandRunner::listTargets()
 {
+    QJsonArray all;
     for (int i = 0; i < targets.size(); ++i) {
         const VersionListing listing = VersionListing::read(targets.at(i).file);
-        print(QStringLiteral("%1\t%2\t%3\n")
-                  .arg(QString::number(i + 1), targets.at(i).label(), stateOf(listing)));
+        if (!line.json) {
+            print(QStringLiteral("%1\t%2\t%3\n")
+                      .arg(QString::number(i + 1), targets.at(i).label(), stateOf(listing)));
+            continue;
+        }
+        const QString linkPath = listing.linkPath();
+        const bool isLink = SafeFs::isSymLink(linkPath);
+        const QString state = isLink ? QStringLiteral("link")
+            : SafeFs::exists(linkPath) ? QStringLiteral("plain")
+                                       : QStringLiteral("missing");
+        all.append(QJsonObject {
+            {QStringLiteral("number"), i + 1},
+            {QStringLiteral("dir"), listing.dir.absolutePath()},
+            {QStringLiteral("name"), listing.linkName()},
+            {QStringLiteral("state"), state},
+            {QStringLiteral("link"),
+             nameOrNull(isLink ? QFileInfo(SafeFs::linkTarget(linkPath)).fileName() : QString())}});
     }
+    if (line.json)
+        printJson(QJsonObject {{QStringLiteral("targets"), all}});
     return Done;
 }
 
@@ -154,13 +275,30 @@ int CommandRunner::listVersions()
     if (const int status = readTarget(&listing))
         return status;
     QString lines;
+    QJsonArray versions;
     for (int i = 0; i < listing.entries.size(); ++i) {
         if (!listing.isVersion(i))
             continue;
-        lines += (listing.isCurrent(i) ? QLatin1String("* ") : QLatin1String("  "))
-            + listing.entries.at(i).name + QLatin1Char('\n');
+        const VersionEntry &entry = listing.entries.at(i);
+        lines += (listing.isCurrent(i) ? QLatin1String("* ") : QLatin1String("  ")) + entry.name
+            + QLatin1Char('\n');
+        versions.append(QJsonObject {
+            {QStringLiteral("name"), entry.name},
+            {QStringLiteral("current"), listing.isCurrent(i)},
+            {QStringLiteral("size"), entry.size},
+            {QStringLiteral("birth"),
+             entry.birthKnown ? QJsonValue(QDateTime::fromMSecsSinceEpoch(entry.birthMsecs, Qt::UTC)
+                                               .toString(Qt::ISODateWithMs))
+                              : QJsonValue(QJsonValue::Null)}});
     }
-    print(lines);
+    if (!line.json) {
+        print(lines);
+        return Done;
+    }
+    printJson(QJsonObject {{QStringLiteral("target"),
+                            QJsonObject {{QStringLiteral("dir"), listing.dir.absolutePath()},
+                                         {QStringLiteral("name"), listing.linkName()}}},
+                           {QStringLiteral("versions"), versions}});
     return Done;
 }
 
@@ -169,7 +307,7 @@ int CommandRunner::set()
     QFileInfo target;
     if (const int status = actionTarget(&target))
         return status;
-    return finish(VersionActions(target).pick(line.operands.at(1)), QString());
+    return finish(VersionActions(target, line.dryRun).pick(line.operands.at(1)), QString());
 }
 
 int CommandRunner::toLink()
@@ -177,7 +315,7 @@ int CommandRunner::toLink()
     QFileInfo target;
     if (const int status = actionTarget(&target))
         return status;
-    const ActionResult result = VersionActions(target).toLink();
+    const ActionResult result = VersionActions(target, line.dryRun).toLink();
     return finish(result, result.after);
 }
 
@@ -186,7 +324,7 @@ int CommandRunner::rename()
     QFileInfo target;
     if (const int status = actionTarget(&target))
         return status;
-    return finish(VersionActions(target).rename(line.operands.at(1), line.operands.at(2)),
+    return finish(VersionActions(target, line.dryRun).rename(line.operands.at(1), line.operands.at(2)),
                   QString());
 }
 
@@ -195,7 +333,7 @@ int CommandRunner::previous()
     QFileInfo target;
     if (const int status = actionTarget(&target))
         return status;
-    const ActionResult result = VersionActions(target).goBack();
+    const ActionResult result = VersionActions(target, line.dryRun).goBack();
     return finish(result, result.ok ? result.after : QString());
 }
 
@@ -218,11 +356,21 @@ int CommandRunner::history()
         return Refused;
     }
     QString lines;
+    QJsonArray changes;
     for (const History::Record &record : records) {
-        if (link.isEmpty() || record.link == link)
-            lines += History::format(record) + QLatin1Char('\n');
+        if (!link.isEmpty() && record.link != link)
+            continue;
+        lines += History::format(record) + QLatin1Char('\n');
+        changes.append(QJsonObject {
+            {QStringLiteral("time"), record.time.toUTC().toString(Qt::ISODateWithMs)},
+            {QStringLiteral("link"), record.link},
+            {QStringLiteral("before"), nameOrNull(record.before)},
+            {QStringLiteral("after"), nameOrNull(record.after)}});
     }
-    print(lines);
+    if (line.json)
+        printJson(changes);
+    else
+        print(lines);
     return Done;
 }
 
@@ -231,7 +379,7 @@ int CommandRunner::add()
     QFileInfo target;
     if (const int status = actionTarget(&target))
         return status;
-    const ActionResult result = VersionActions(target).add(line.operands.at(1));
+    const ActionResult result = VersionActions(target, line.dryRun).add(line.operands.at(1));
     return finish(result, result.ok ? QFileInfo(result.path).fileName() : QString());
 }
 
@@ -252,12 +400,17 @@ int CommandRunner::prune()
     const VersionListing listing = VersionListing::read(targets.at(target).file);
     if (!readable(listing))
         return Refused;
-    if (line.dryRun) {
-        const QStringList names = VersionActions::pruneCandidates(listing, keep);
-        print(names.isEmpty() ? QString() : names.join(QLatin1Char('\n')) + QLatin1Char('\n'));
-        return Done;
-    }
+    const QFileInfo link(listing.dir.absoluteFilePath(listing.linkName()));
+    const ActionResult result = VersionActions(link, line.dryRun).cleanUp(keep);
+    return finish(result, result.trashed.join(QLatin1Char('\n')));
+}
+
+int CommandRunner::trash()
+{
+    QFileInfo target;
+    if (const int status = actionTarget(&target))
+        return status;
     const ActionResult result
-        = VersionActions(QFileInfo(listing.dir.absoluteFilePath(listing.linkName()))).cleanUp(keep);
+        = VersionActions(target, line.dryRun).moveToTrash({line.operands.at(1)});
     return finish(result, result.trashed.join(QLatin1Char('\n')));
 }

@@ -6,6 +6,7 @@
 #include "configuredtarget.h"
 
 #include <QCoreApplication>
+#include <QJsonObject>
 
 class VersionListing;
 
@@ -36,6 +37,8 @@ private:
     int history();
     int add();
     int prune();
+    int trash();
+    int runCommand();
 
     // The target named by the first operand, or -1 after saying why.
     int targetFromOperand();
@@ -51,11 +54,19 @@ private:
     // What the target's link leads to, for the list of targets.
     QString stateOf(const VersionListing &listing) const;
 
+    QJsonObject resultJson(const ActionResult &result) const;
+    QString planText(const ActionResult &result) const;
+
     static void print(const QString &text);
-    static void complain(const QString &text);
+    // Says on standard error what went wrong; the first complaint is the
+    // error of a JSON answer.
+    void complain(const QString &text);
+    void printJson(const QJsonValue &document);
 
     CommandLine line;
     QVector<ConfiguredTarget> targets;
+    QString lastComplaint;
+    bool printedJson = false;
 };
 
 #endif // COMMANDRUNNER_H

@@ -16,6 +16,7 @@ public:
         Refused, // the disk or the folder's state did not allow it
         NotAVersion, // what was named is not one of the target's versions
         Busy, // another Quillfen kept the folder locked
+        AlreadyDone, // what was asked for is so already: nothing to change
     };
 
     static ActionResult refused(const QString &message, Refusal why = Refused)
@@ -29,7 +30,8 @@ public:
 
     bool ok = true;
     Refusal refusal = NotRefused;
-    bool changed = false; // something on disk is not as it was
+    bool changed = false; // something on disk is not as it was (or would be)
+    bool dryRun = false; // planned only: nothing was changed
     QString message; // why nothing (or not everything) was changed
     QString warning; // done, but the user should know this
     // The file names the link led to before and leads to after the action;
@@ -37,6 +39,10 @@ public:
     QString before;
     QString after;
     QString path; // what the action made: the new name, the name set aside
+    QString added; // the name a new version got
+    QString setAside; // the name a plain file at the link's name got
+    QString renamedFrom; // a version's old name, where it was renamed
+    QString existing; // the version that already is what was asked for
     QStringList trashed; // the names moved to the trash
 };
 

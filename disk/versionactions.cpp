@@ -3,6 +3,7 @@
 #include "pathlock.h"
 #include "safefs.h"
 
+#include <QCryptographicHash>
 #include <QDate>
 #include <QDir>
 #include <QFile>
@@ -14,8 +15,9 @@ static QString fileNameOf(const QString &path)
     return path.isEmpty() ? QString() : QFileInfo(path).fileName();
 }
 
-VersionActions::VersionActions(const QFileInfo &targetFile)
+VersionActions::VersionActions(const QFileInfo &targetFile, bool dryRun)
     : target(targetFile)
+    , dryRun(dryRun)
 {
 }
 
@@ -23,6 +25,11 @@ ActionResult
 VersionActions::locked(const std::function<ActionResult(const VersionListing &)> &action) const
 {
     const QString folder = target.absolutePath();
+    // A dry run changes nothing, so it needs the lock no more than a listing.
+    if (dryRun) {
+        const VersionListing listing = VersionListing::read(target);
+        return finished(action(listing), listing);
+    }
     const PathLock lock(folder);
     if (!lock.isLocked()) {
         if (lock.timedOut())
@@ -36,7 +43,17 @@ VersionActions::locked(const std::function<ActionResult(const VersionListing &)>
     }
     // Under the lock no other Quillfen is half-way through an action here.
     SafeFs::removeStaleTemporaries(folder);
-    return action(VersionListing::read(target));
+    const VersionListing listing = VersionListing::read(target);
+    return finished(action(listing), listing);
+}
+
+// Where the action did not move the link, it leads where it led.
+ActionResult VersionActions::finished(ActionResult result, const VersionListing &listing) const
+{
+    if (result.before.isEmpty() && result.after.isEmpty())
+        result.before = result.after = fileNameOf(SafeFs::linkTarget(listing.linkPath()));
+    result.dryRun = dryRun;
+    return result;
 }
 
 void VersionActions::record(ActionResult *result, const QString &before,
@@ -85,11 +102,13 @@ ActionResult VersionActions::pointLink(const VersionListing &listing,
     // The version in use picked again: nothing to change, nothing to record.
     if (before == versionPath && SafeFs::linkTargetIsExact(linkPath))
         return result;
+    result.changed = true;
+    if (dryRun)
+        return result;
     FsError error;
     if (!SafeFs::pointLinkTo(versionPath, linkPath, error))
         return ActionResult::refused(tr("Could not point %1 to %2: %3")
                                          .arg(fileNameOf(linkPath), result.after, error.text));
-    result.changed = true;
     record(&result, before, versionPath);
     return result;
 }
@@ -121,14 +140,16 @@ ActionResult VersionActions::setAside(const VersionListing &listing) const
         return ActionResult::refused(
             tr("%1 is no longer a plain file; nothing was changed").arg(fileNameOf(path)));
     const QString aside = listing.dir.absoluteFilePath(datedName(path));
+    ActionResult result;
+    result.changed = true;
+    result.path = aside;
+    result.after = result.setAside = fileNameOf(aside);
+    if (dryRun)
+        return result;
     FsError error;
     if (!SafeFs::setAsideAsLink(path, aside, error))
         return ActionResult::refused(
             tr("Could not make %1 a link: %2").arg(fileNameOf(path), error.text));
-    ActionResult result;
-    result.changed = true;
-    result.path = aside;
-    result.after = fileNameOf(aside);
     record(&result, QString(), aside);
     return result;
 }
@@ -138,7 +159,8 @@ ActionResult VersionActions::toLink()
     return locked([this](const VersionListing &listing) {
         if (listing.targetIndex >= 0 && listing.entries.at(listing.targetIndex).isLink)
             return ActionResult::refused(
-                tr("%1 is a link already; nothing was changed").arg(listing.linkName()));
+                tr("%1 is a link already; nothing was changed").arg(listing.linkName()),
+                ActionResult::AlreadyDone);
         return setAside(listing);
     });
 }
@@ -163,6 +185,7 @@ ActionResult VersionActions::pick(const QString &version, bool setAsidePlainTarg
         ActionResult result = pointLink(listing, versionPath);
         result.changed = true;
         result.path = aside.path;
+        result.setAside = aside.setAside;
         if (result.warning.isEmpty())
             result.warning = aside.warning;
         return result;
@@ -206,8 +229,16 @@ ActionResult VersionActions::rename(const QString &version, const QString &newNa
         ActionResult result;
         result.changed = true;
         result.path = newPath;
+        result.renamedFrom = oldName;
+        const bool current = listing.isCurrent(index);
+        if (current)
+            result.before = oldName;
+        if (current)
+            result.after = newName;
+        if (dryRun)
+            return result;
         FsError error;
-        if (!listing.isCurrent(index)) {
+        if (!current) {
             if (!SafeFs::renameNoReplace(path, newPath, error))
                 return refused(error.text);
             return result;
@@ -241,6 +272,7 @@ ActionResult VersionActions::rename(const QString &version, const QString &newNa
         if (secondName)
             SafeFs::removeNameIfSame(path, newPath, undo);
         followed.path = newPath;
+        followed.renamedFrom = oldName;
         followed.changed = true;
         return followed;
     });
@@ -290,19 +322,25 @@ ActionResult VersionActions::add(const QString &source)
         if (!file.isFile())
             return ActionResult::refused(
                 tr("Could not add %1: %2").arg(shown, tr("it is not a file")));
-        // The versions first, so that a copy of the version in use is named as
-        // that version, not as the link leading to it.
-        for (int pass = 0; pass < 2; ++pass) {
-            for (int i = 0; i < listing.entries.size(); ++i) {
-                const VersionEntry &entry = listing.entries.at(i);
-                if ((i == listing.targetIndex) == (pass == 0) || !entry.isFile
-                    || !SafeFs::leadToSameFile(entry.path, source))
-                    continue;
-                return ActionResult::refused(tr("%1 is already a version of %2, as %3")
-                                                 .arg(shown, listing.linkName(), entry.name));
-            }
+        // The same build brought in again, under any path or name, is there
+        // already: a deployment run twice adds it once.
+        const int same = sameContent(listing, source);
+        if (same >= 0) {
+            const QString existing = listing.entries.at(same).name;
+            ActionResult result = ActionResult::refused(
+                tr("%1 is already a version of %2, as %3").arg(shown, listing.linkName(), existing),
+                ActionResult::AlreadyDone);
+            result.existing = existing;
+            return result;
         }
         const QString namedLike = listing.dir.absoluteFilePath(listing.linkName());
+        ActionResult result;
+        result.changed = true;
+        if (dryRun) {
+            result.path = listing.dir.absoluteFilePath(datedName(namedLike));
+            result.added = fileNameOf(result.path);
+            return result;
+        }
         FsError error;
         // A program that does not take the lock may take the free name
         // meanwhile: the next one is tried.
@@ -310,9 +348,8 @@ ActionResult VersionActions::add(const QString &source)
             const QString destination = listing.dir.absoluteFilePath(datedName(namedLike));
             bool taken = false;
             if (SafeFs::copyAsNew(source, destination, &taken, error)) {
-                ActionResult result;
-                result.changed = true;
                 result.path = destination;
+                result.added = fileNameOf(destination);
                 return result;
             }
             if (!taken)
@@ -320,6 +357,39 @@ ActionResult VersionActions::add(const QString &source)
         }
         return ActionResult::refused(tr("Could not add %1: %2").arg(shown, error.text));
     });
+}
+
+// Same size first, so that only a likely twin costs reading. The versions
+// come first, so that a copy of the version in use is named as that version,
+// then a plain file at the link's name.
+int VersionActions::sameContent(const VersionListing &listing, const QString &source)
+{
+    const qint64 size = QFileInfo(source).size();
+    QByteArray sourceHash;
+    const auto hashOf = [](const QString &path) {
+        QFile file(path);
+        QCryptographicHash hash(QCryptographicHash::Sha256);
+        if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
+            return QByteArray();
+        return hash.result();
+    };
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int i = 0; i < listing.entries.size(); ++i) {
+            const VersionEntry &entry = listing.entries.at(i);
+            const bool wanted = pass == 0
+                ? listing.isVersion(i)
+                : i == listing.targetIndex && entry.isFile && !entry.isLink;
+            if (!wanted || entry.size != size)
+                continue;
+            if (SafeFs::leadToSameFile(entry.path, source))
+                return i;
+            if (sourceHash.isEmpty())
+                sourceHash = hashOf(source);
+            if (!sourceHash.isEmpty() && hashOf(entry.path) == sourceHash)
+                return i;
+        }
+    }
+    return -1;
 }
 
 QStringList VersionActions::pruneCandidates(const VersionListing &listing, int keep)
@@ -341,6 +411,7 @@ ActionResult VersionActions::trashAll(const VersionListing &listing, const QStri
 {
     ActionResult all;
     QStringList problems;
+    bool onlyDone = true; // every refusal says that nothing was there to move
     for (const QString &name : names) {
         const ActionResult one = trashOne(listing, name, seen);
         if (one.ok) {
@@ -349,11 +420,12 @@ ActionResult VersionActions::trashAll(const VersionListing &listing, const QStri
             all.path = one.path;
         } else {
             problems << one.message;
+            onlyDone = onlyDone && one.refusal == ActionResult::AlreadyDone;
         }
     }
     if (!problems.isEmpty()) {
         all.ok = false;
-        all.refusal = ActionResult::Refused;
+        all.refusal = onlyDone ? ActionResult::AlreadyDone : ActionResult::Refused;
         all.message = problems.join(QLatin1Char('\n'));
     }
     return all;
@@ -394,6 +466,10 @@ ActionResult VersionActions::trashOne(const VersionListing &listing, const QStri
     if (index < 0 && seenIndex >= 0)
         return ActionResult::refused(
             tr("%1 changed since the listing; nothing was moved").arg(name));
+    if (index < 0 && isPlainName(name) && !SafeFs::exists(listing.dir.absoluteFilePath(name)))
+        return ActionResult::refused(
+            tr("There is no %1 in %2: nothing to move").arg(name, listing.dir.absolutePath()),
+            ActionResult::AlreadyDone);
     if (!listing.isVersion(index))
         return ActionResult::refused(
             tr("%1 is not a version of %2; nothing was moved").arg(name, listing.linkName()));
@@ -411,6 +487,11 @@ ActionResult VersionActions::trashOne(const VersionListing &listing, const QStri
             return ActionResult::refused(
                 tr("%1 changed since the listing; nothing was moved").arg(name));
     }
+    ActionResult result;
+    result.changed = true;
+    result.trashed << name;
+    if (dryRun)
+        return result;
     // Qt moves a file into "files" of the working directory where it cannot
     // make the home trash: it is made here first, or nothing is moved.
     const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
@@ -431,9 +512,6 @@ ActionResult VersionActions::trashOne(const VersionListing &listing, const QStri
                                               file.errorString().isEmpty()
                                                   ? tr("there is no trash for it")
                                                   : file.errorString()));
-    ActionResult result;
-    result.changed = true;
     result.path = file.fileName();
-    result.trashed << name;
     return result;
 }

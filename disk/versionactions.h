@@ -22,8 +22,10 @@ class VersionActions
     Q_DECLARE_TR_FUNCTIONS(VersionActions)
 
 public:
-    // The target whose link is targetFile (its name and folder).
-    explicit VersionActions(const QFileInfo &targetFile);
+    // The target whose link is targetFile (its name and folder). A dry run
+    // plans each action exactly as a real one (the same checks, the same
+    // choices) and stops before the first change, taking no lock.
+    explicit VersionActions(const QFileInfo &targetFile, bool dryRun = false);
 
     // Points the link to the version named (a file name in the folder, or
     // its absolute path). A target that is still a plain file is set aside
@@ -49,7 +51,8 @@ public:
 
     // Copies the file at source in as a new version under its first free
     // dated name, never replacing anything; the link is not changed. A file
-    // that already is one of the versions is refused.
+    // whose content already is one of the versions (same size and SHA-256)
+    // is not added: AlreadyDone, with that version in existing.
     ActionResult add(const QString &source);
 
     // Moves the versions of those names to the desktop's trash. The version
@@ -84,6 +87,8 @@ private:
     // Runs action on a fresh listing under the folder's lock, after its
     // stale temporaries are cleared.
     ActionResult locked(const std::function<ActionResult(const VersionListing &)> &action) const;
+    // Fills in what the action left to the folder's state; marks a dry run.
+    ActionResult finished(ActionResult result, const VersionListing &listing) const;
     // The version's index in the listing, or -1 with the refusal in *refusal.
     int versionIndex(const VersionListing &listing, const QString &version,
                      ActionResult *refusal) const;
@@ -95,7 +100,11 @@ private:
                           const VersionListing *seen) const;
     void record(ActionResult *result, const QString &before, const QString &after) const;
 
+    // The version whose content is that of the file at source, or -1.
+    static int sameContent(const VersionListing &listing, const QString &source);
+
     QFileInfo target;
+    bool dryRun;
 };
 
 #endif // VERSIONACTIONS_H

@@ -30,6 +30,9 @@ private:
     };
     Run quillfen(const QStringList &arguments);
     QString substituted(QString text, bool forPattern) const;
+    // The value at a dotted path ("targets.0.name") as text: strings as
+    // they are, arrays as "[a,b]", "null" where there is none.
+    static QString jsonText(const QJsonDocument &json, const QString &path);
     // app.exe's link target's file name, "<plain>" or "<none>".
     QString linkedTo() const;
     QString dated() const;
@@ -62,6 +65,10 @@ void TestCommandLine::init()
                           false)
                   .toUtf8());
     qputenv("XDG_STATE_HOME", work->filePath(QStringLiteral("state")).toUtf8());
+    // A copy of a version, under another name.
+    QFile same(work->filePath(QStringLiteral("same.bin")));
+    QVERIFY(same.open(QIODevice::WriteOnly) && same.write("2") == 1);
+    same.close();
     // A build to bring in.
     QFile build(work->filePath(QStringLiteral("new.bin")));
     QVERIFY(build.open(QIODevice::WriteOnly) && build.write("new build") == 9);
@@ -84,6 +91,27 @@ QString TestCommandLine::substituted(QString text, bool forPattern) const
                  forPattern ? QRegularExpression::escape(work->path()) : work->path());
     return text.replace(QLatin1String("DIR"),
                         forPattern ? QRegularExpression::escape(dir->path()) : dir->path());
+}
+
+QString TestCommandLine::jsonText(const QJsonDocument &json, const QString &path)
+{
+    QJsonValue value = json.isArray() ? QJsonValue(json.array()) : QJsonValue(json.object());
+    for (const QString &key : path.split(QLatin1Char('.'))) {
+        bool isIndex = false;
+        const int index = key.toInt(&isIndex);
+        value = isIndex ? value.toArray().at(index) : value.toObject().value(key);
+    }
+    if (value.isBool())
+        return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
+    if (value.isDouble())
+        return QString::number(value.toDouble());
+    if (value.isArray()) {
+        QStringList items;
+        for (const QJsonValue &item : value.toArray())
+            items << item.toString();
+        return QLatin1Char('[') + items.join(QLatin1Char(',')) + QLatin1Char(']');
+    }
+    return value.isString() ? value.toString() : QStringLiteral("null");
 }
 
 QString TestCommandLine::dated() const
@@ -263,8 +291,63 @@ void TestCommandLine::command_data()
         "KEEP must be a number", one);
     row("prune, no trash to be had", "link", "block trash", "-e --prune app.exe 1", 1, "",
         "Could not move app-2.exe to the trash", one);
-    row("--dry-run without --prune", "link", "", "-e --list app.exe --dry-run", 2, "",
-        "--dry-run goes with --prune only", one);
+    row("--dry-run with a listing", "link", "", "-e --list app.exe --dry-run", 2, "",
+        "--dry-run goes only with a command that changes something", one);
+    // Scripts: JSON, dry runs, and nothing changed where nothing needs to.
+    row("list targets as JSON", "link", "", "-e --list --json", 0,
+        "json:targets.0.name=app.exe targets.0.dir=DIR targets.0.state=link "
+        "targets.0.link=app-1.exe targets.0.number=1 targets.1.state=missing targets.1.link=null",
+        "", one);
+    row("list targets as JSON, plain", "plain", "", "--json -e --list", 0,
+        "json:targets.0.state=plain targets.0.link=null", "", "<plain>");
+    row("list versions as JSON", "link", "ln app-2.exe app-beta.exe", "--list app.exe --json", 0,
+        "json:target.name=app.exe target.dir=DIR versions.0.name=app-3.exe versions.0.size=1 "
+        "versions.0.current=false versions.2.current=true versions.3=null versions.0.birth~Z",
+        "", one);
+    row("set as JSON", "link", "", "-e --set app.exe app-2.exe --json", 0,
+        "json:changed=true before=app-1.exe after=app-2.exe", "", "app-2.exe");
+    row("set to the version in use changes nothing", "link", "", "--json -e --set app.exe app-1.exe",
+        0, "json:changed=false before=app-1.exe after=app-1.exe", "", one);
+    row("set, dry run", "link", "", "-e --set app.exe app-2.exe --dry-run", 0,
+        "would point the link to app-2.exe instead of app-1.exe\n", "", one);
+    row("set, dry run of a plain target", "plain", "", "-e --set app.exe app-2.exe --dry-run --json",
+        0, "json:changed=true dry_run=true set_aside=DATED before=null after=app-2.exe", "",
+        "<plain>");
+    row("set, refused as JSON", "link", "", "-e --set app.exe nope.exe --json", 2,
+        "json:changed=false error~nope.exe", "nope.exe is not a version",
+        one);
+    row("set by the link's path, no configuration", "link", "",
+        "-e -c WORK/none.cfg --set DIR/app.exe app-2.exe --json", 0,
+        "json:changed=true after=app-2.exe", "Can't open config file", "app-2.exe");
+    row("to-link, dry run", "plain", "", "-e --to-link app.exe --dry-run", 0,
+        "would set the plain file app.exe aside as DATED\n", "", "<plain>");
+    row("to-link on a link as JSON", "link", "", "-e --to-link app.exe --json", 0,
+        "json:changed=false before=app-1.exe after=app-1.exe", "", one);
+    row("add as JSON", "link", "", "-e --add app.exe WORK/new.bin --json", 0,
+        "json:changed=true added=DATED after=app-1.exe", "", one);
+    row("add, dry run", "link", "", "-e --add app.exe WORK/new.bin --dry-run", 0,
+        "would add new.bin as DATED\n", "", one);
+    row("add, a copy of a version", "link", "", "-e --add app.exe WORK/same.bin", 1, "",
+        "same.bin is already a version of app.exe, as app-2.exe", one);
+    row("add, a copy of a version as JSON", "link", "", "-e --add app.exe WORK/same.bin --json", 0,
+        "json:changed=false version=app-2.exe", "", one);
+    row("rename, dry run as JSON", "link", "", "-e --rename app.exe app-1.exe app-1b.exe --dry-run --json",
+        0, "json:changed=true renamed.from=app-1.exe renamed.to=app-1b.exe after=app-1b.exe", "",
+        one);
+    row("previous as JSON", "link", "--set app.exe app-2.exe", "-e --previous app.exe --json", 0,
+        "json:changed=true before=app-2.exe after=app-1.exe", "", one);
+    row("prune as JSON", "link", "", "-e --prune app.exe 0 --json", 0,
+        "json:changed=true trashed=[app-3.exe,app-2.exe]", "", one);
+    row("prune, nothing to move", "link", "", "-e --prune app.exe 5 --json", 0,
+        "json:changed=false trashed=[]", "", one);
+    row("trash", "link", "", "-e --trash app.exe app-2.exe", 0, "app-2.exe\n", "", one);
+    row("trash the version in use", "link", "", "-e --trash app.exe app-1.exe", 1, "",
+        "app-1.exe is the version in use", one);
+    row("trash, not there as JSON", "link", "", "-e --trash app.exe app-9.exe --json", 0,
+        "json:changed=false trashed=[]", "", one);
+    row("history as JSON", "link", "--set app.exe app-2.exe", "--history app.exe --json", 0,
+        "json:0.link=DIR/app.exe 0.before=DIR/app-1.exe 0.after=DIR/app-2.exe 0.time~Z 1=null",
+        "", "app-2.exe");
     row("unknown option with two dashes", "link", "", "-e --bogus", 2, "",
         "unknown option --bogus\nUsage:", one);
     row("two commands", "link", "", "-e --list --history", 2, "", "only one command", one);
@@ -336,6 +419,8 @@ void TestCommandLine::command()
     }
     const QStringList entriesBefore = dir->entries();
     const QString linkedBefore = this->linkedTo();
+    const QByteArray historyBefore
+        = VersionDir::readFile(work->filePath(QStringLiteral("state/quillfen/history")));
     QStringList contents;
     for (const QString &name : entriesBefore)
         contents << QString::fromUtf8(dir->read(name));
@@ -345,19 +430,41 @@ void TestCommandLine::command()
         args << substituted(argument, false);
     const Run run = quillfen(args);
     QVERIFY2(run.exitCode == exitCode, qPrintable(run.err));
-    const QRegularExpression printed(QRegularExpression::anchoredPattern(substituted(out, true)),
-                                     QRegularExpression::DotMatchesEverythingOption);
-    QVERIFY2(printed.match(run.out).hasMatch(), qPrintable(run.out));
+    bool unchanged = exitCode != 0 || arguments.contains(QLatin1String("--dry-run"));
+    if (out.startsWith(QLatin1String("json:"))) {
+        QJsonParseError error;
+        const QJsonDocument json = QJsonDocument::fromJson(run.out.toUtf8(), &error);
+        QVERIFY2(error.error == QJsonParseError::NoError && run.out.count(QLatin1Char('\n')) == 1,
+                 qPrintable(run.out));
+        // "key=value" the whole value, "key~text" a part of it.
+        for (const QString &field : out.mid(5).split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            const int at = field.indexOf(QRegularExpression(QStringLiteral("[=~]")));
+            const QString value = jsonText(json, field.left(at));
+            const QString wanted = substituted(field.mid(at + 1), false);
+            const bool part = field.at(at) == QLatin1Char('~');
+            QVERIFY2(part ? value.contains(wanted) : value == wanted,
+                     qPrintable(field + QLatin1String(" in ") + run.out));
+        }
+        unchanged = unchanged || jsonText(json, QStringLiteral("changed")) == QLatin1String("false");
+    } else {
+        const QRegularExpression printed(
+            QRegularExpression::anchoredPattern(substituted(out, true)),
+            QRegularExpression::DotMatchesEverythingOption);
+        QVERIFY2(printed.match(run.out).hasMatch(), qPrintable(run.out));
+    }
     const QRegularExpression said(substituted(err, true),
                                   QRegularExpression::DotMatchesEverythingOption);
     QVERIFY2(said.match(run.err).hasMatch(), qPrintable(run.err));
     if (err.isEmpty())
         QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
     QCOMPARE(this->linkedTo(), substituted(linkedTo, false));
-    // A refusal changes nothing, not even a hidden name.
-    if (exitCode != 0) {
+    // A refusal, a dry run or an answer of "changed": false changes nothing,
+    // not even a hidden name or the history.
+    if (unchanged) {
         QCOMPARE(dir->entries(), entriesBefore);
         QCOMPARE(this->linkedTo(), linkedBefore);
+        QCOMPARE(VersionDir::readFile(work->filePath(QStringLiteral("state/quillfen/history"))),
+                 historyBefore);
     }
     // No content is lost, whatever was asked: only a clean-up moves some of
     // it, to the trash.
@@ -365,7 +472,7 @@ void TestCommandLine::command()
     for (const QString &name : dir->entries())
         after << QString::fromUtf8(dir->read(name));
     const QDir trash(work->filePath(QStringLiteral("data/Trash/files")));
-    if (arguments.contains(QLatin1String("--prune"))
+    if ((arguments.contains(QLatin1String("--prune")) || arguments.contains(QLatin1String("--trash")))
         && !arguments.contains(QLatin1String("--dry-run"))) {
         for (const QString &name : trash.entryList(QDir::Files))
             after << QString::fromUtf8(VersionDir::readFile(trash.filePath(name)));
