@@ -28,14 +28,14 @@ _quillfen()
     local i command="" at=0
     for ((i = 1; i < COMP_CWORD; i++)); do
         case ${COMP_WORDS[i]} in
-            --list | --set | --to-link | --rename | --previous | --history | --add | --prune)
+            --list | --set | --to-link | --rename | --previous | --history | --add | --trash | --prune)
                 command=${COMP_WORDS[i]}
                 at=$i
                 ;;
         esac
     done
     if [[ -z $command || $cur == -* ]]; then
-        mapfile -t COMPREPLY < <(compgen -W $'--list\n--set\n--to-link\n--rename\n--previous\n--history\n--add\n--prune\n--dry-run\n--help\n--version\n-e\n-c\n-config\n-h' -- "$cur")
+        mapfile -t COMPREPLY < <(compgen -W $'--list\n--set\n--to-link\n--rename\n--previous\n--history\n--add\n--trash\n--prune\n--dry-run\n--json\n--help\n--version\n-e\n-c\n-config\n-h' -- "$cur")
         return
     fi
     local operand=$((COMP_CWORD - at))
@@ -46,7 +46,7 @@ _quillfen()
         mapfile -t COMPREPLY < <(compgen -W "${targets[*]}" -- "$cur")
     elif ((operand == 2)) && [[ $command == --add ]]; then
         mapfile -t COMPREPLY < <(compgen -f -- "$cur")
-    elif ((operand == 2)) && [[ $command == --set || $command == --rename ]]; then
+    elif ((operand == 2)) && [[ $command == --set || $command == --rename || $command == --trash ]]; then
         local -a versions
         mapfile -t versions < <(quillfen -e "${config[@]}" --list "${COMP_WORDS[at + 1]}" 2>/dev/null | cut -c3-)
         mapfile -t COMPREPLY < <(compgen -W "${versions[*]}" -- "$cur")

@@ -158,30 +158,32 @@
             <translation>%1: 引数が多すぎます</translation>
         </message>
         <message>
-            <source>--dry-run goes with --prune only</source>
-            <translation>--dry-run は --prune とだけ使えます</translation>
+            <source>--dry-run goes only with a command that changes something</source>
+            <translation>--dry-run は何かを変更するコマンドとだけ使えます</translation>
         </message>
         <message>
             <source>Usage: quillfen [-e] [-c FILE] [-config FILE]
-       quillfen --list [TARGET]
-       quillfen --set TARGET VERSION
-       quillfen --to-link TARGET
-       quillfen --rename TARGET VERSION NEWNAME
-       quillfen --previous TARGET
-       quillfen --history [TARGET]
-       quillfen --add TARGET FILE
-       quillfen --prune TARGET KEEP [--dry-run]
+       quillfen --list [TARGET] [--json]
+       quillfen --set TARGET VERSION [--dry-run] [--json]
+       quillfen --to-link TARGET [--dry-run] [--json]
+       quillfen --rename TARGET VERSION NEWNAME [--dry-run] [--json]
+       quillfen --previous TARGET [--dry-run] [--json]
+       quillfen --history [TARGET] [--json]
+       quillfen --add TARGET FILE [--dry-run] [--json]
+       quillfen --trash TARGET VERSION [--dry-run] [--json]
+       quillfen --prune TARGET KEEP [--dry-run] [--json]
        quillfen -h | --help | --version
 </source>
             <translation>使い方: quillfen [-e] [-c ファイル] [-config ファイル]
-        quillfen --list [ターゲット]
-        quillfen --set ターゲット バージョン
-        quillfen --to-link ターゲット
-        quillfen --rename ターゲット バージョン 新しい名前
-        quillfen --previous ターゲット
-        quillfen --history [ターゲット]
-        quillfen --add ターゲット ファイル
-        quillfen --prune ターゲット 残す数 [--dry-run]
+        quillfen --list [ターゲット] [--json]
+        quillfen --set ターゲット バージョン [--dry-run] [--json]
+        quillfen --to-link ターゲット [--dry-run] [--json]
+        quillfen --rename ターゲット バージョン 新しい名前 [--dry-run] [--json]
+        quillfen --previous ターゲット [--dry-run] [--json]
+        quillfen --history [ターゲット] [--json]
+        quillfen --add ターゲット ファイル [--dry-run] [--json]
+        quillfen --trash ターゲット バージョン [--dry-run] [--json]
+        quillfen --prune ターゲット 残す数 [--dry-run] [--json]
         quillfen -h | --help | --version
 </translation>
         </message>
@@ -204,10 +206,13 @@ or from the command line with the commands below, which need no display.
   --history [TARGET]   the recorded changes of the links, newest last
   --add TARGET FILE    copy FILE in as the newest version, under a dated name,
                        and print that name; the link is not changed
-  --prune TARGET KEEP [--dry-run]
-                       move all versions but the newest KEEP to the trash, never
-                       the one in use, and print each name moved (or, with
-                       --dry-run, that would be)
+  --trash TARGET VERSION
+                       move VERSION to the trash, unless it is the one in use
+  --prune TARGET KEEP  move all versions but the newest KEEP to the trash, never
+                       the one in use, and print each name moved
+  --dry-run            with a command that changes something: say what it
+                       would do, and change nothing
+  --json               print one JSON document instead of text
   -e                   no translation: English texts instead of Japanese
   -c FILE              read the configuration from FILE instead of config.cfg
   -config FILE         the same; when both are given, -config wins
@@ -215,8 +220,9 @@ or from the command line with the commands below, which need no display.
   --version            print the version and exit
 
 TARGET is the link's name as configured (app.exe), DIR:NAME as the window's
-chooser shows it, or the target's number in --list. VERSION is a version's
-file name as --list TARGET prints it.
+chooser shows it, the target's number in --list, or the absolute path of a
+link that no configuration names. VERSION is a version's file name as
+--list TARGET prints it.
 
 Without -c or -config the configuration is config.cfg in the working
 directory, or else $XDG_CONFIG_HOME/quillfen/config.cfg
@@ -252,10 +258,14 @@ Exit status: 0 done, 1 the disk refused (nothing was changed), 2 bad usage.
   --add ターゲット ファイル
                        ファイルを日付付きの名前で最新のバージョンとしてコピーし、
                        その名前を表示します。リンクは変更しません
-  --prune ターゲット 残す数 [--dry-run]
+  --trash ターゲット バージョン
+                       バージョンをゴミ箱に移します（使用中のものは移しません）
+  --prune ターゲット 残す数
                        新しいものから残す数だけを残し、他のバージョンをゴミ箱に
-                       移して名前を表示します（使用中のものは移しません）。
-                       --dry-run では移すものを表示するだけです
+                       移して名前を表示します（使用中のものは移しません）
+  --dry-run            変更するコマンドと共に: 何をするかを表示するだけで、
+                       何も変更しません
+  --json               テキストの代わりに JSON 文書を一つ出力します
   -e                   翻訳なし: 日本語の代わりに英語で表示します
   -c ファイル          config.cfg の代わりにファイルから設定を読みます
   -config ファイル     同上。両方あるときは -config が優先されます
@@ -263,7 +273,7 @@ Exit status: 0 done, 1 the disk refused (nothing was changed), 2 bad usage.
   --version            バージョンを表示して終了します
 
 ターゲットは設定にあるリンクの名前（app.exe）、ウィンドウの選択欄に表示される
-ディレクトリ:名前、または --list の番号です。バージョンは --list ターゲット が
+ディレクトリ:名前、--list の番号、または設定にないリンクの絶対パスです。バージョンは --list ターゲット が
 表示するファイル名です。
 
 -c も -config もないときは、作業ディレクトリの config.cfg、なければ
@@ -280,10 +290,10 @@ $XDG_CONFIG_HOME/quillfen/config.cfg（~/.config/quillfen/config.cfg）を
         </message>
         <message>
             <source>quillfen: the window needs a display, and none was found (DISPLAY and WAYLAND_DISPLAY are not set).
-These work without one: --list, --set, --to-link, --rename, --previous, --history, --add, --prune, --help and --version.
+These work without one: --list, --set, --to-link, --rename, --previous, --history, --add, --trash, --prune, --help and --version.
 </source>
             <translation>quillfen: ウィンドウにはディスプレイが必要ですが、見つかりません（DISPLAY と WAYLAND_DISPLAY が設定されていません）。
-ディスプレイなしで使えるもの: --list、--set、--to-link、--rename、--previous、--history、--add、--prune、--help、--version。
+ディスプレイなしで使えるもの: --list、--set、--to-link、--rename、--previous、--history、--add、--trash、--prune、--help、--version。
 </translation>
         </message>
     </context>
@@ -316,6 +326,30 @@ These work without one: --list, --set, --to-link, --rename, --previous, --histor
         <message>
             <source>%1; --list %2 shows the versions</source>
             <translation>%1。バージョンは --list %2 で表示できます</translation>
+        </message>
+        <message>
+            <source>would set the plain file %1 aside as %2</source>
+            <translation>通常のファイル %1 を %2 として退避します（予定）</translation>
+        </message>
+        <message>
+            <source>would rename %1 to %2</source>
+            <translation>%1 の名前を %2 に変更します（予定）</translation>
+        </message>
+        <message>
+            <source>would add %1 as %2</source>
+            <translation>%1 を %2 として追加します（予定）</translation>
+        </message>
+        <message>
+            <source>would point the link to %1</source>
+            <translation>リンクを %1 に向けます（予定）</translation>
+        </message>
+        <message>
+            <source>would point the link to %1 instead of %2</source>
+            <translation>リンクを %2 から %1 に向け替えます（予定）</translation>
+        </message>
+        <message>
+            <source>nothing would change</source>
+            <translation>何も変わりません</translation>
         </message>
     </context>
     <context>
@@ -481,6 +515,10 @@ These work without one: --list, --set, --to-link, --rename, --previous, --histor
         <message>
             <source>The history names %1 as the version before the latest change of %2, but it is not a version of %2 now; nothing was changed</source>
             <translation>履歴は %2 の最後の変更前のバージョンとして %1 を示していますが、今は %2 のバージョンではありません。何も変更していません</translation>
+        </message>
+        <message>
+            <source>There is no %1 in %2: nothing to move</source>
+            <translation>%2 に %1 はありません。移すものはありません</translation>
         </message>
     </context>
     <context>

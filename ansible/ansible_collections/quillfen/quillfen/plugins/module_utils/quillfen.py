@@ -1,0 +1,40 @@
+# -*- coding: utf-8 -*-
+# Copyright: The Quillfen developers
+# MIT License (see LICENSE in the Quillfen repository)
+"""Runs the quillfen command line on the managed host and reads its JSON."""
+
+from __future__ import absolute_import, division, print_function
+
+__metaclass__ = type
+
+import json
+import os
+
+
+class Quillfen(object):
+    """The quillfen command line as the module's host has it."""
+
+    def __init__(self, module):
+        self.module = module
+        executable = module.params['executable']
+        if not os.path.isabs(executable):
+            executable = module.get_bin_path(executable, required=True)
+        # English messages, so that a failed task says what went wrong in
+        # the words of the documentation.
+        self.base = [executable, '-e', '--json']
+        if module.params.get('config'):
+            self.base += ['-c', module.params['config']]
+
+    def run(self, arguments, dry_run=False):
+        """The command's JSON answer; the task fails where the command refused."""
+        command = self.base + list(arguments) + (['--dry-run'] if dry_run else [])
+        rc, out, err = self.module.run_command(command)
+        try:
+            answer = json.loads(out)
+        except ValueError:
+            self.module.fail_json(msg='quillfen gave no JSON answer: %s' % (err.strip() or out.strip()),
+                                  rc=rc, cmd=command, stdout=out, stderr=err)
+        if rc != 0:
+            message = answer.get('error') if isinstance(answer, dict) else None
+            self.module.fail_json(msg=message or err.strip(), rc=rc, cmd=command, stderr=err)
+        return answer
