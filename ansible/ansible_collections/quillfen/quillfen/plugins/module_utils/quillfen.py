@@ -14,6 +14,11 @@ import os
 class Quillfen(object):
     """The quillfen command line as the module's host has it."""
 
+    @staticmethod
+    def argument_spec():
+        """The options every module passes to the command line."""
+        return dict(config=dict(type='path'), executable=dict(type='str', default='quillfen'))
+
     def __init__(self, module):
         self.module = module
         executable = module.params['executable']

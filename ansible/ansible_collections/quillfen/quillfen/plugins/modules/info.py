@@ -17,16 +17,9 @@ description:
 version_added: "1.0.0"
 author:
   - The Quillfen developers (@quillfen)
-options:
-  config:
-    description:
-      - The configuration file (the command line's C(-c)).
-    type: path
-  executable:
-    description:
-      - The quillfen program on the managed host.
-    type: str
-    default: quillfen
+options: {}
+extends_documentation_fragment:
+  - quillfen.quillfen.quillfen
 notes:
   - Supports check mode; it changes nothing in any mode.
 '''
@@ -74,10 +67,7 @@ from ansible_collections.quillfen.quillfen.plugins.module_utils.quillfen import 
 
 def main():
     module = AnsibleModule(
-        argument_spec=dict(
-            config=dict(type='path'),
-            executable=dict(type='str', default='quillfen'),
-        ),
+        argument_spec=Quillfen.argument_spec(),
         supports_check_mode=True,
     )
     quillfen = Quillfen(module)

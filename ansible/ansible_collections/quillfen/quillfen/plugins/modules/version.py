@@ -64,15 +64,8 @@ options:
         recorded change.
     type: bool
     default: false
-  config:
-    description:
-      - The configuration file (the command line's C(-c)).
-    type: path
-  executable:
-    description:
-      - The quillfen program on the managed host.
-    type: str
-    default: quillfen
+extends_documentation_fragment:
+  - quillfen.quillfen.quillfen
 notes:
   - Supports check mode (the command line's C(--dry-run)) and diff mode (the
     version the link leads to, before and after).
@@ -159,8 +152,7 @@ def main():
             state=dict(type='str', default='current', choices=['current', 'present', 'absent']),
             keep=dict(type='int'),
             previous=dict(type='bool', default=False),
-            config=dict(type='path'),
-            executable=dict(type='str', default='quillfen'),
+            **Quillfen.argument_spec()
         ),
         required_if=[('state', 'present', ('src',)), ('state', 'absent', ('version',))],
         mutually_exclusive=[('previous', 'version'), ('previous', 'src')],
