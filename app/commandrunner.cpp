@@ -32,8 +32,7 @@ void CommandRunner::complain(const QString &text)
 {
     fputs(text.toLocal8Bit().constData(), stderr);
     fflush(stderr);
-    if (lastComplaint.isEmpty())
-        lastComplaint = text.trimmed().remove(QRegularExpression(QStringLiteral("^quillfen: ")));
+    lastComplaint = text.trimmed().remove(QRegularExpression(QStringLiteral("^quillfen: ")));
 }
 
 void CommandRunner::printJson(const QJsonValue &document)
@@ -134,7 +133,15 @@ int CommandRunner::readTarget(VersionListing *listing)
     if (target < 0)
         return BadUsage;
     *listing = VersionListing::read(targets.at(target).file);
-    return readable(*listing) ? Done : Refused;
+    if (!readable(*listing))
+        return Refused;
+    if (listing->undecodable > 0)
+        complain(QStringLiteral("quillfen: ")
+                 + tr("%1 entries of %2 left out: their names are not valid UTF-8, so they can "
+                      "be neither shown nor changed exactly")
+                       .arg(QString::number(listing->undecodable), listing->linkName())
+                 + QLatin1Char('\n'));
+    return Done;
 }
 
 int CommandRunner::actionTarget(QFileInfo *file)

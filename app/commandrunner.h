@@ -58,7 +58,7 @@ private:
     QString planText(const ActionResult &result) const;
 
     static void print(const QString &text);
-    // Says on standard error what went wrong; the first complaint is the
+    // Says on standard error what went wrong; the latest complaint is the
     // error of a JSON answer.
     void complain(const QString &text);
     void printJson(const QJsonValue &document);

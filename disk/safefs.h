@@ -35,8 +35,11 @@ public:
     };
 
     // The names in a directory, hidden ones (".name") left out, in no
-    // particular order; empty when it cannot be read.
-    static QStringList entryNames(const QString &dirPath);
+    // particular order; empty when it cannot be read. A name whose bytes do
+    // not decode (not valid UTF-8 where that is the encoding) cannot be
+    // opened again by its decoded text: it is left out, and its lossy text
+    // added to *undecodable.
+    static QStringList entryNames(const QString &dirPath, QStringList *undecodable = nullptr);
     // One or two system calls, where QFileInfo makes several and builds a
     // date for the birth time.
     static EntryStat statEntry(const QString &path);

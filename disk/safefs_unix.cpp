@@ -107,15 +107,21 @@ static QByteArray identityOf(qulonglong device, qulonglong inode)
     return QByteArray::number(device) + ':' + QByteArray::number(inode);
 }
 
-QStringList SafeFs::entryNames(const QString &dirPath)
+QStringList SafeFs::entryNames(const QString &dirPath, QStringList *undecodable)
 {
     QStringList names;
     DIR *dir = ::opendir(QFile::encodeName(dirPath).constData());
     if (!dir)
         return names;
     while (const struct dirent *entry = ::readdir(dir)) {
-        if (entry->d_name[0] != '.')
-            names << QFile::decodeName(QByteArray(entry->d_name));
+        if (entry->d_name[0] == '.')
+            continue;
+        const QByteArray bytes(entry->d_name);
+        const QString name = QFile::decodeName(bytes);
+        if (QFile::encodeName(name) == bytes)
+            names << name;
+        else if (undecodable)
+            *undecodable << name;
     }
     ::closedir(dir);
     return names;

@@ -96,7 +96,7 @@ bool SafeFs::leadToSameFile(const QString &a, const QString &b)
     return !identity.isEmpty() && identity == identityAt(b, true);
 }
 
-QStringList SafeFs::entryNames(const QString &dirPath)
+QStringList SafeFs::entryNames(const QString &dirPath, QStringList *)
 {
     QStringList names;
     for (const QString &name :

@@ -18,10 +18,13 @@ VersionListing VersionListing::read(const QFileInfo &targetFile)
     // would give them; read directly, since QDir looks at every entry of the
     // directory several times.
     QVector<QPair<QString, QString>> sorted;
-    for (const QString &name : SafeFs::entryNames(listing.dir.absolutePath())) {
-        if (name.startsWith(listing.base, Qt::CaseInsensitive))
+    QStringList undecodable;
+    for (const QString &name : SafeFs::entryNames(listing.dir.absolutePath(), &undecodable)) {
+        if (listing.isNamedLike(name))
             sorted.append({name.toLower(), name});
     }
+    for (const QString &name : qAsConst(undecodable))
+        listing.undecodable += listing.isNamedLike(name);
     std::sort(sorted.begin(), sorted.end());
     QStringList names;
     names.reserve(sorted.size());
@@ -51,16 +54,9 @@ QVector<int> VersionListing::arrange()
     const QVector<VersionEntry> unsorted = entries;
     for (int i = 0; i < count; ++i)
         entries[i] = unsorted.at(order.at(i));
-    // The first entry named like the target, so the latest born of several.
-    targetIndex = -1;
-    for (int i = 0; i < count; ++i) {
-        const QString &name = entries.at(i).name;
-        const int dot = name.lastIndexOf(QLatin1Char('.'));
-        if ((dot < 0 ? name : name.left(dot)) == base) {
-            targetIndex = i;
-            break;
-        }
-    }
+    // The entry of exactly the link's name: a file the program writes beside
+    // itself (app.log beside app.exe) never takes its place.
+    targetIndex = indexOf(linkName());
     // The target stands first; the versions keep their order among
     // themselves, so that re-pointing the link moves no version.
     if (targetIndex > 0) {
@@ -111,6 +107,12 @@ bool VersionListing::directoryReadable() const
 {
     const QFileInfo info(dir.absolutePath());
     return info.isDir() && info.isReadable();
+}
+
+bool VersionListing::isNamedLike(const QString &name) const
+{
+    return name.startsWith(base, Qt::CaseInsensitive)
+        && (suffix.isEmpty() || name.endsWith(QLatin1Char('.') + suffix, Qt::CaseInsensitive));
 }
 
 int VersionListing::newestVersion() const

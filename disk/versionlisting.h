@@ -7,9 +7,10 @@
 #include <QVector>
 
 // What a target's directory holds, as both the window and the command line
-// show it: the entries whose names begin with the target's base name, files
-// only, newest first; which of them is the target (the link's own name) and
-// which version the link points to.
+// show it: the files whose names begin with the target's base name and end
+// with its suffix (any file where the suffix is empty), newest first; which
+// of them is the target (exactly the link's name) and which version the link
+// points to.
 class VersionListing
 {
 public:
@@ -40,6 +41,10 @@ public:
     int indexOf(const QString &name) const;
     bool directoryReadable() const;
 
+    // A name of the target's kind: the base name first, the link's suffix
+    // last (without regard to case), so that app.log or app.pdb beside
+    // app.exe is none of its files.
+    bool isNamedLike(const QString &name) const;
     // The newest version, or -1.
     int newestVersion() const;
 
@@ -53,6 +58,9 @@ public:
     QDir dir;
     QVector<VersionEntry> entries;
     int targetIndex = -1;
+    // Entries of the target's kind left out because their names are not in
+    // the file system's encoding, so that nothing can act on them.
+    int undecodable = 0;
 };
 
 #endif // VERSIONLISTING_H

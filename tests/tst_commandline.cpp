@@ -164,7 +164,8 @@ TestCommandLine::Run TestCommandLine::quillfen(const QStringList &arguments)
 
 // One case: the setup of app.exe ("link" to app-1.exe, "plain" or "none"),
 // steps run first, each to succeed (";" between them: a command line,
-// "rm NAME", "ln TARGET NAME" for another link, "chattr +i", "forge PATH" for
+// "rm NAME", "write NAME" for a file the program writes, "ln TARGET NAME"
+// for another link, "chattr +i", "forge PATH" for
 // a history line going back to PATH, "lock" to hold the folder's lock as
 // another Quillfen would, or "block history" or "block trash", a file where
 // that folder belongs), the arguments (split at blanks; "strace OPTIONS --"
@@ -229,6 +230,14 @@ void TestCommandLine::command_data()
         1, "", "Another Quillfen process is changing DIR and did not finish", one);
     row("list versions, another channel's link left out", "link", "ln app-2.exe app-beta.exe",
         "--list app.exe", 0, versions, "", one);
+    row("list versions, a log beside the link left out", "link", "write app.log", "--list app.exe",
+        0, versions, "", one);
+    row("set, a log beside the link", "link", "write app.log", "-e --set app.exe app.log", 2, "",
+        "app.log is not a version of app.exe", one);
+    row("set, a log born after the link stays as it is", "link", "write app.log",
+        "-e --set app.exe app-2.exe", 0, "", "", "app-2.exe");
+    row("prune, a log beside the link neither moved nor counted", "link", "write app.log",
+        "-e --prune app.exe 0 --json --dry-run", 0, "json:trashed=[app-3.exe,app-2.exe]", "", one);
     row("set, the history cannot be written", "link", "block history", "-e --set app.exe app-2.exe",
         0, "", "The change was made, but the history .* could not be written", "app-2.exe");
     row("to-link", "plain", "", "-e --to-link app.exe", 0, "DATED\n", "", "DATED");
@@ -387,6 +396,8 @@ void TestCommandLine::command()
         const QStringList words = step.split(QLatin1Char(' '));
         if (words.first() == QLatin1String("rm")) {
             QVERIFY(QFile::remove(dir->path(words.at(1))));
+        } else if (words.first() == QLatin1String("write")) {
+            dir->add(words.at(1), "written beside the program");
         } else if (words.first() == QLatin1String("ln")) {
             dir->link(words.at(1), words.at(2));
         } else if (words.first() == QLatin1String("forge")) {

@@ -27,7 +27,8 @@ private slots:
     void sortOrder_matchesPlainSelectionSort();
     void findLink_empty_createsNothing();
     void findLink_marksCurrentVersion();
-    void findLink_twoCandidates_laterBornWins();
+    void findLink_namesakeBornLater_neverTheTarget_data();
+    void findLink_namesakeBornLater_neverTheTarget();
     void findLink_linkOutsideListing_marksNothing();
     void findLink_undecodableLinkTarget_marksNothing();
     void findLink_missingLink_createdToNewest_data();
@@ -263,16 +264,32 @@ void TestExeFiles::findLink_marksCurrentVersion()
     set.clear();
 }
 
-void TestExeFiles::findLink_twoCandidates_laterBornWins()
+// A file the program writes beside itself, born after the link's name was
+// taken by a plain file, is never the target: the target is the file of
+// exactly the link's name.
+void TestExeFiles::findLink_namesakeBornLater_neverTheTarget_data()
 {
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("later");
+    QTest::newRow("another suffix") << "app.exe"
+                                    << "app.log";
+    QTest::newRow("no suffix") << "tool"
+                               << "tool.log";
+}
+
+void TestExeFiles::findLink_namesakeBornLater_neverTheTarget()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, later);
     VersionDir dir;
-    dir.add(QStringLiteral("app.exe"), "plain, older");
-    dir.add(QStringLiteral("app.dll"), "newer");
+    dir.add(target, "plain, older");
+    dir.add(later, "newer");
     ExeFiles set(nullptr);
-    fill(set, dir, {QStringLiteral("app.dll"), QStringLiteral("app.exe")});
-    set.findLink(QStringLiteral("app"), QStringLiteral("exe"), QDir(dir.path()));
+    fill(set, dir, {later, target});
+    const QFileInfo link(dir.path(target));
+    set.findLink(link.completeBaseName(), link.suffix(), QDir(dir.path()));
     QCOMPARE(set.targetIndex, 0);
-    QCOMPARE(set.items.at(0)->fileInfo.fileName(), QStringLiteral("app.dll"));
+    QCOMPARE(set.items.at(0)->fileInfo.fileName(), target);
     QVERIFY(!set.items.at(1)->isTarget);
     // Not a link: "to Link" is offered and no version is marked.
     QVERIFY(!set.items.at(0)->findChild<QPushButton *>(QStringLiteral("ChangeLinkB"))->isHidden());

@@ -376,6 +376,10 @@ void Body::selectTarget(int idx)
     else if (exeFiles.items.isEmpty())
         stateMessage
             = tr("No versions of %1 found in %2.").arg(info.fileName(), dir.absolutePath());
+    else if (listing.undecodable > 0)
+        stateMessage = tr("%1 entries left out: their names are not valid UTF-8, so they can be "
+                          "neither shown nor changed exactly")
+                           .arg(listing.undecodable);
     else
         stateMessage.clear();
     showStatus();
