@@ -57,6 +57,22 @@ int CommandRunner::run()
     return status;
 }
 
+int CommandRunner::refuseConfiguration(const QString &fileName)
+{
+    const QFileInfo file(fileName);
+    const QString why = !file.exists() ? tr("there is no such file")
+        : !file.isFile()               ? tr("it is not a regular file")
+        : !file.isReadable()           ? tr("it cannot be read")
+                                       : tr("it is too large or cannot be read");
+    complain(QStringLiteral("quillfen: ")
+             + tr("Could not read the configuration %1: %2").arg(file.absoluteFilePath(), why)
+             + QLatin1Char('\n'));
+    if (line.json)
+        printJson(QJsonObject {{QStringLiteral("changed"), false},
+                               {QStringLiteral("error"), lastComplaint}});
+    return Refused;
+}
+
 int CommandRunner::runCommand()
 {
     if (line.command == CommandLine::Help) {

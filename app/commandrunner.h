@@ -26,6 +26,8 @@ public:
     // Needs an application object (for the translation) and the
     // configuration read.
     int run();
+    // Says that the configuration named cannot be read, and why.
+    int refuseConfiguration(const QString &fileName);
 
 private:
     int listTargets();

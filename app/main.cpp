@@ -50,9 +50,14 @@ static int runWithoutWindow(int argc, char *argv[], const CommandLine &line)
     const bool needsConfig = line.problem == CommandLine::NoProblem
         && line.command != CommandLine::Window && line.command != CommandLine::Help
         && line.command != CommandLine::Version;
-    if (needsConfig)
-        config.readFile(configFileName(options));
-    return CommandRunner(line).run();
+    CommandRunner runner(line);
+    // A configuration named with -c or -config must be there; without one,
+    // none found is an empty configuration.
+    const QString configFile = configFileName(options);
+    if (needsConfig && !config.readFile(configFile)
+        && (options.hasOption(QStringLiteral("-c")) || options.hasOption(QStringLiteral("-config"))))
+        return runner.refuseConfiguration(configFile);
+    return runner.run();
 }
 
 int main(int argc, char *argv[])

@@ -75,7 +75,7 @@ QString ConfigStore::decode(const QByteArray &bytes)
     return codec->toUnicode(bytes);
 }
 
-void ConfigStore::readFile(const QString &fileName)
+bool ConfigStore::readFile(const QString &fileName)
 {
     QFile file(fileName);
     const QFileInfo info(fileName);
@@ -88,7 +88,7 @@ void ConfigStore::readFile(const QString &fileName)
         bytes = file.read(MaxFileSize + 1);
     if (!readable || bytes.size() > MaxFileSize) {
         qDebug() << "Can't open config file : " << fileName;
-        return;
+        return false;
     }
     file.close();
 
@@ -109,6 +109,7 @@ void ConfigStore::readFile(const QString &fileName)
         add(key, value, rest);
         allLines.last() = lineNumber;
     }
+    return true;
 }
 
 void ConfigStore::add(const QString &key, const QString &value, const QString &rest)

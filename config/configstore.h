@@ -29,7 +29,8 @@ public:
     // The first of those that is a file, as an absolute path; empty if none.
     static QString foundFile(const ConfigStore &options);
 
-    void readFile(const QString &fileName);
+    // False where the file could not be read.
+    bool readFile(const QString &fileName);
     void add(const QString &key, const QString &value, const QString &rest);
 
     bool hasOption(const QString &key) const;

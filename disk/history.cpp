@@ -1,5 +1,6 @@
 #include "history.h"
 #include "pathlock.h"
+#include "safefs.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -124,15 +125,25 @@ bool History::append(const QString &link, const QString &before, const QString &
             : lock.error().text;
         return false;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
+    // Never blocks, and never writes into anything but a regular file.
+    bool endsInNewline = true;
+    FsError openError;
+    const int fd = SafeFs::openForAppend(path, &endsInNewline, openError);
+    if (fd < 0) {
+        *error = openError.text;
+        return false;
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered,
+                   QFileDevice::AutoCloseHandle)) {
         *error = file.errorString();
         return false;
     }
     const Record record {QDateTime::currentDateTimeUtc(), link, before, after};
-    // One write of the whole line: appends of other processes land before
-    // or after it, never inside.
-    const QByteArray line = format(record).toUtf8() + '\n';
+    // One write of the whole line, on a line of its own even after a line
+    // cut short by a kill or a full disk: appends of other processes land
+    // before or after it, never inside.
+    const QByteArray line = QByteArray(endsInNewline ? "" : "\n") + format(record).toUtf8() + '\n';
     if (file.write(line) != line.size()) {
         *error = file.errorString();
         return false;
@@ -151,6 +162,12 @@ QVector<History::Record> History::read(bool *ok, QString *error)
     QFile file(filePath());
     if (!file.exists())
         return records;
+    // A pipe or a device at the history's path would block the reader.
+    if (!QFileInfo(file.fileName()).isFile()) {
+        *ok = false;
+        *error = QCoreApplication::translate("SafeFs", "it is not a regular file");
+        return records;
+    }
     if (!file.open(QIODevice::ReadOnly)) {
         *ok = false;
         *error = file.errorString();

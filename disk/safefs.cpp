@@ -1,6 +1,9 @@
 #include "safefs.h"
 
+#include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
+#include <QUrl>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
@@ -19,6 +22,26 @@ QString SafeFs::temporaryNameFor(const QString &path)
     const QFileInfo info(path);
     return info.absolutePath() + QLatin1String("/.") + info.fileName() + TemporaryMark
         + QString::number(QRandomGenerator::global()->generate64(), 16);
+}
+
+QString SafeFs::trashName(const QString &fileName, int n)
+{
+    if (n <= 1)
+        return fileName;
+    const int dot = fileName.lastIndexOf(QLatin1Char('.'));
+    const QString stem = dot > 0 ? fileName.left(dot) : fileName;
+    const QString suffix = dot > 0 ? fileName.mid(dot) : QString();
+    return QStringLiteral("%1 (%2)%3").arg(stem, QString::number(n), suffix);
+}
+
+QByteArray SafeFs::trashInfo(const QString &absolutePath)
+{
+    // Every byte but the unreserved ones and "/" is percent-encoded, as
+    // file managers read it back.
+    return "[Trash Info]\nPath=" + QUrl::toPercentEncoding(QFile::encodeName(absolutePath), "/")
+        + "\nDeletionDate="
+        + QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-ddThh:mm:ss")).toLatin1()
+        + "\n";
 }
 
 bool SafeFs::isTemporaryName(const QString &fileName)

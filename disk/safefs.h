@@ -121,6 +121,24 @@ public:
     // The hidden temporary names of ours for a link named linkName.
     static bool isTemporaryName(const QString &fileName);
 
+    // Moves the file at path to the desktop's trash as the freedesktop trash
+    // specification lays it out (on Windows, the recycle bin): the trash
+    // of the user's data folder where the file is on its file system, else
+    // the file system's own top-directory trash. The .trashinfo is claimed
+    // first, with O_EXCL, under the first name free in both files/ and info/
+    // ("app-1.exe", "app-1 (2).exe", ...); its Path is percent-encoded and
+    // its DeletionDate local time. The file is then renamed in, never copied:
+    // where it cannot be, nothing is moved and the claim is taken back.
+    // *trashedPath tells where it went.
+    static bool moveToTrash(const QString &path, QString *trashedPath, FsError &error);
+
+    // Opens the file at path for appending, creating it, without blocking:
+    // anything but a regular file there (a pipe, a folder, a device) is
+    // refused at once. *endsInNewline tells whether the file is empty or
+    // ends with a line break. Returns a file descriptor for QFile::open, or
+    // -1.
+    static int openForAppend(const QString &path, bool *endsInNewline, FsError &error);
+
     // Takes an exclusive lock on the folder or file at path that binds
     // every process taking it too, and leaves nothing on disk; a lock file
     // is made where create is true and nothing stands at path. Fails at once
@@ -133,6 +151,10 @@ public:
     static bool isBusy(const FsError &error);
 
 private:
+    // The n-th name tried for fileName in the trash: the name itself first.
+    static QString trashName(const QString &fileName, int n);
+    // The .trashinfo's text for a file that stood at absolutePath.
+    static QByteArray trashInfo(const QString &absolutePath);
     // What a new link at linkPath stores to lead to target (see createLink).
     static QString linkText(const QString &target, const QString &linkPath);
     // A fresh hidden name beside path, of the pattern isTemporaryName knows.

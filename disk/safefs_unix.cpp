@@ -1,5 +1,6 @@
 #include "safefs.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -491,4 +492,140 @@ void SafeFs::unlock(qintptr handle)
 bool SafeFs::isBusy(const FsError &error)
 {
     return error.code == EWOULDBLOCK || error.code == EAGAIN || error.code == EINTR;
+}
+
+// A folder of the trash, made private where it is missing; never a link.
+static bool makeTrashFolder(const QByteArray &path)
+{
+    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
+        return false;
+    struct stat st;
+    if (::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode))
+        return true;
+    errno = ENOTDIR;
+    return false;
+}
+
+static bool onDevice(const QByteArray &path, dev_t device)
+{
+    struct stat st;
+    return ::stat(path.constData(), &st) == 0 && st.st_dev == device;
+}
+
+// The trash for a file on that device: the user's own where it is on the
+// same file system, else the file system's top-directory trash, so that the
+// file is renamed in and never copied across file systems.
+static QByteArray trashFor(const QByteArray &file, dev_t device, FsError &error)
+{
+    QString data = qEnvironmentVariable("XDG_DATA_HOME");
+    if (data.isEmpty() || QDir::isRelativePath(data))
+        data = QDir::homePath() + QLatin1String("/.local/share");
+    QDir().mkpath(data);
+    const QByteArray home = QFile::encodeName(data + QLatin1String("/Trash"));
+    // A home trash that cannot be made is a refusal, not a reason to put
+    // the file somewhere the user would not look.
+    if (!makeTrashFolder(home)) {
+        error.set(errno);
+        return QByteArray();
+    }
+    if (onDevice(home, device))
+        return home;
+    QByteArray top = file.left(file.lastIndexOf('/'));
+    for (;;) {
+        const int slash = top.lastIndexOf('/');
+        const QByteArray parent = slash > 0 ? top.left(slash) : QByteArray("/");
+        if (parent == top || !onDevice(parent, device))
+            break;
+        top = parent;
+    }
+    if (top.isEmpty())
+        top = "/";
+    const QByteArray base = top == "/" ? QByteArray() : top;
+    const QByteArray uid = QByteArray::number(::getuid());
+    // A shared .Trash counts only where it is a real folder with the sticky
+    // bit, as the specification asks.
+    struct stat shared;
+    if (::lstat((base + "/.Trash").constData(), &shared) == 0 && S_ISDIR(shared.st_mode)
+        && (shared.st_mode & S_ISVTX) && makeTrashFolder(base + "/.Trash/" + uid))
+        return base + "/.Trash/" + uid;
+    const QByteArray own = base + "/.Trash-" + uid;
+    if (makeTrashFolder(own) && onDevice(own, device))
+        return own;
+    error.set(errno ? errno : EXDEV);
+    return QByteArray();
+}
+
+bool SafeFs::moveToTrash(const QString &path, QString *trashedPath, FsError &error)
+{
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    const QByteArray file = QFile::encodeName(absolute);
+    struct stat st;
+    if (::lstat(file.constData(), &st) != 0) {
+        error.set(errno);
+        return false;
+    }
+    const QByteArray trash = trashFor(file, st.st_dev, error);
+    if (trash.isEmpty())
+        return false;
+    if (!makeTrashFolder(trash + "/files") || !makeTrashFolder(trash + "/info")) {
+        error.set(errno);
+        return false;
+    }
+    const QByteArray info = trashInfo(absolute);
+    const QString fileName = QFileInfo(absolute).fileName();
+    for (int n = 1; n < 100000; ++n) {
+        const QByteArray name = QFile::encodeName(trashName(fileName, n));
+        const QByteArray infoPath = trash + "/info/" + name + ".trashinfo";
+        // The name is ours once its .trashinfo is made: no other program
+        // that follows the specification takes it meanwhile.
+        const int fd = ::open(infoPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0 && errno == EEXIST)
+            continue;
+        if (fd < 0) {
+            error.set(errno);
+            return false;
+        }
+        const bool written = writeAll(fd, info.constData(), info.size()) && ::fsync(fd) == 0;
+        const int writeError = errno;
+        ::close(fd);
+        if (!written) {
+            ::unlink(infoPath.constData());
+            error.set(writeError);
+            return false;
+        }
+        const QString destination = QFile::decodeName(trash + "/files/" + name);
+        if (renameNoReplace(absolute, destination, error)) {
+            syncDirectoryOf(destination);
+            *trashedPath = destination;
+            return true;
+        }
+        ::unlink(infoPath.constData());
+        // files/ holds the name without its info: the next name is tried.
+        if (error.code != EEXIST)
+            return false;
+    }
+    error.set(EEXIST);
+    return false;
+}
+
+int SafeFs::openForAppend(const QString &path, bool *endsInNewline, FsError &error)
+{
+    // Without blocking: a pipe at the path would wait for a reader forever.
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        error.set(errno);
+        return -1;
+    }
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        error.setText(QCoreApplication::translate("SafeFs", "it is not a regular file"));
+        return -1;
+    }
+    char last = '\n';
+    if (st.st_size > 0 && ::pread(fd, &last, 1, st.st_size - 1) != 1)
+        last = '\n';
+    *endsInNewline = last == '\n';
+    return fd;
 }

@@ -13,6 +13,9 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
 #include <windows.h>
 
 #ifndef SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
@@ -332,4 +335,37 @@ void SafeFs::unlock(qintptr handle)
 bool SafeFs::isBusy(const FsError &error)
 {
     return error.code == WAIT_TIMEOUT;
+}
+
+bool SafeFs::moveToTrash(const QString &path, QString *trashedPath, FsError &error)
+{
+    // The recycle bin, through the shell, as Qt does it.
+    QFile file(path);
+    if (!file.moveToTrash()) {
+        error.setText(file.errorString());
+        return false;
+    }
+    *trashedPath = file.fileName();
+    return true;
+}
+
+int SafeFs::openForAppend(const QString &path, bool *endsInNewline, FsError &error)
+{
+    if (exists(path) && !isRegularFile(path)) {
+        error.setText(QCoreApplication::translate("SafeFs", "it is not a regular file"));
+        return -1;
+    }
+    const int fd = _wopen(native(path).c_str(),
+                          _O_RDWR | _O_APPEND | _O_CREAT | _O_BINARY | _O_NOINHERIT,
+                          _S_IREAD | _S_IWRITE);
+    if (fd < 0) {
+        setLastError(error);
+        return -1;
+    }
+    const __int64 size = _lseeki64(fd, 0, SEEK_END);
+    char last = '\n';
+    if (size > 0 && (_lseeki64(fd, size - 1, SEEK_SET) < 0 || _read(fd, &last, 1) != 1))
+        last = '\n';
+    *endsInNewline = last == '\n';
+    return fd;
 }

@@ -492,26 +492,9 @@ ActionResult VersionActions::trashOne(const VersionListing &listing, const QStri
     result.trashed << name;
     if (dryRun)
         return result;
-    // Qt moves a file into "files" of the working directory where it cannot
-    // make the home trash: it is made here first, or nothing is moved.
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    const QString trash = data + QLatin1String("/Trash");
-    if (!QFileInfo(trash).isDir()) {
-        QDir().mkpath(data);
-        if (QDir(data).mkdir(QStringLiteral("Trash")))
-            QFile::setPermissions(trash, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-    if (!QFileInfo(trash).isDir())
+    FsError error;
+    if (!SafeFs::moveToTrash(entry.path, &result.path, error))
         return ActionResult::refused(
-            tr("Could not move %1 to the trash (%2 cannot be made); nothing was removed")
-                .arg(name, trash));
-    QFile file(entry.path);
-    if (!file.moveToTrash())
-        return ActionResult::refused(tr("Could not move %1 to the trash (%2); nothing was removed")
-                                         .arg(name,
-                                              file.errorString().isEmpty()
-                                                  ? tr("there is no trash for it")
-                                                  : file.errorString()));
-    result.path = file.fileName();
+            tr("Could not move %1 to the trash (%2); nothing was removed").arg(name, error.text));
     return result;
 }

@@ -65,6 +65,8 @@ void TestCommandLine::init()
                           false)
                   .toUtf8());
     qputenv("XDG_STATE_HOME", work->filePath(QStringLiteral("state")).toUtf8());
+    QFile empty(work->filePath(QStringLiteral("empty.cfg")));
+    QVERIFY(empty.open(QIODevice::WriteOnly));
     // A copy of a version, under another name.
     QFile same(work->filePath(QStringLiteral("same.bin")));
     QVERIFY(same.open(QIODevice::WriteOnly) && same.write("2") == 1);
@@ -164,7 +166,8 @@ TestCommandLine::Run TestCommandLine::quillfen(const QStringList &arguments)
 
 // One case: the setup of app.exe ("link" to app-1.exe, "plain" or "none"),
 // steps run first, each to succeed (";" between them: a command line,
-// "rm NAME", "write NAME" for a file the program writes, "ln TARGET NAME"
+// "rm NAME", "write NAME" for a file the program writes, "fifo history" or
+// "cut history" (a line cut short by a kill), "ln TARGET NAME"
 // for another link, "chattr +i", "forge PATH" for
 // a history line going back to PATH, "lock" to hold the folder's lock as
 // another Quillfen would, or "block history" or "block trash", a file where
@@ -326,8 +329,8 @@ void TestCommandLine::command_data()
         "json:changed=false error~nope.exe", "nope.exe is not a version",
         one);
     row("set by the link's path, no configuration", "link", "",
-        "-e -c WORK/none.cfg --set DIR/app.exe app-2.exe --json", 0,
-        "json:changed=true after=app-2.exe", "Can't open config file", "app-2.exe");
+        "-e -c WORK/empty.cfg --set DIR/app.exe app-2.exe --json", 0,
+        "json:changed=true after=app-2.exe", "", "app-2.exe");
     row("to-link, dry run", "plain", "", "-e --to-link app.exe --dry-run", 0,
         "would set the plain file app.exe aside as DATED\n", "", "<plain>");
     row("to-link on a link as JSON", "link", "", "-e --to-link app.exe --json", 0,
@@ -373,8 +376,14 @@ void TestCommandLine::command_data()
     row("version", "link", "", "--version", 0, "quillfen " QUILLFEN_VERSION "\n", "", one);
     row("messages in Japanese without -e", "link", "", "--set app.exe nope.exe", 2, "",
         "nope.exe は app.exe のバージョンではありません", one);
-    row("-c names the configuration", "link", "", "-e -c missing.cfg --list", 0, "",
-        "Can't open config file", one);
+    row("-c names a configuration that is not there", "link", "", "-e -c missing.cfg --list", 1, "",
+        "Could not read the configuration WORK/missing.cfg: there is no such file", one);
+    row("-config names a folder, as JSON", "link", "", "-e -config DIR --set app.exe app-2.exe --json",
+        1, "json:changed=false error~regular", "not a regular file", one);
+    row("history, a pipe in its place", "link", "fifo history", "-e --set app.exe app-2.exe", 0, "",
+        "history .* could not be written: it is not a regular file", "app-2.exe");
+    row("history, a line cut short before", "link", "cut history; --set app.exe app-2.exe",
+        "-e --previous app.exe", 0, "app-1.exe\n", "", one);
 }
 
 void TestCommandLine::command()
@@ -409,6 +418,18 @@ void TestCommandLine::command()
                                           .arg(words.at(1)),
                                       false)
                               .toUtf8());
+        } else if (step == QLatin1String("fifo history")) {
+            QVERIFY(QDir(work->path()).mkpath(QStringLiteral("state/quillfen")));
+            QCOMPARE(QProcess::execute(QStringLiteral("mkfifo"),
+                                       {work->filePath(QStringLiteral("state/quillfen/history"))}),
+                     0);
+        } else if (step == QLatin1String("cut history")) {
+            QVERIFY(QDir(work->path()).mkpath(QStringLiteral("state/quillfen")));
+            QFile history(work->filePath(QStringLiteral("state/quillfen/history")));
+            QVERIFY(history.open(QIODevice::WriteOnly));
+            history.write(substituted(QStringLiteral("2026-12-01T00:00:00.000Z\tDIR/app.exe\tDIR/ap"),
+                                      false)
+                              .toUtf8());
         } else if (step == QLatin1String("lock")) {
             held.reset(new PathLock(dir->path()));
             QVERIFY(held->isLocked());
@@ -430,8 +451,12 @@ void TestCommandLine::command()
     }
     const QStringList entriesBefore = dir->entries();
     const QString linkedBefore = this->linkedTo();
-    const QByteArray historyBefore
-        = VersionDir::readFile(work->filePath(QStringLiteral("state/quillfen/history")));
+    // A pipe in the history's place is never opened here: it would block.
+    const QString historyPath = work->filePath(QStringLiteral("state/quillfen/history"));
+    const auto history = [&] {
+        return QFileInfo(historyPath).isFile() ? VersionDir::readFile(historyPath) : QByteArray();
+    };
+    const QByteArray historyBefore = history();
     QStringList contents;
     for (const QString &name : entriesBefore)
         contents << QString::fromUtf8(dir->read(name));
@@ -447,7 +472,7 @@ void TestCommandLine::command()
         const QJsonDocument json = QJsonDocument::fromJson(run.out.toUtf8(), &error);
         QVERIFY2(error.error == QJsonParseError::NoError && run.out.count(QLatin1Char('\n')) == 1,
                  qPrintable(run.out));
-        // "key=value" the whole value, "key~text" a part of it.
+        // "key=value" the whole value, "key~text" a part of it (no blanks).
         for (const QString &field : out.mid(5).split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
             const int at = field.indexOf(QRegularExpression(QStringLiteral("[=~]")));
             const QString value = jsonText(json, field.left(at));
@@ -474,8 +499,7 @@ void TestCommandLine::command()
     if (unchanged) {
         QCOMPARE(dir->entries(), entriesBefore);
         QCOMPARE(this->linkedTo(), linkedBefore);
-        QCOMPARE(VersionDir::readFile(work->filePath(QStringLiteral("state/quillfen/history"))),
-                 historyBefore);
+        QCOMPARE(history(), historyBefore);
     }
     // No content is lost, whatever was asked: only a clean-up moves some of
     // it, to the trash.

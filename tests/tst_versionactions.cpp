@@ -17,6 +17,8 @@ private slots:
     void pruneCandidates();
     void moveToTrash_data();
     void moveToTrash();
+    void moveToTrash_asTheDesktopReadsIt_data();
+    void moveToTrash_asTheDesktopReadsIt();
     void addVersion_copiesContentAndMode();
 
 private:
@@ -142,6 +144,63 @@ void TestVersionActions::moveToTrash()
     QVERIFY(result.path.startsWith(data.path() + QStringLiteral("/Trash/files/")));
     QVERIFY(QFileInfo::exists(data.path() + QStringLiteral("/Trash/info/")
                               + QFileInfo(result.path).fileName() + QStringLiteral(".trashinfo")));
+}
+
+// A file manager restores a version by decoding Path; a name the trash holds
+// already, in files/ or in info/, gets the next free one in both.
+void TestVersionActions::moveToTrash_asTheDesktopReadsIt_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("taken"); // "files", "info" or ""
+    QTest::addColumn<QString>("inTrash");
+    QTest::newRow("percent and blanks") << "app-1 %41 x.exe"
+                                        << ""
+                                        << "app-1 %41 x.exe";
+    QTest::newRow("not ASCII") << "app-ü #1?.exe"
+                               << ""
+                               << "app-ü #1?.exe";
+    QTest::newRow("taken in files") << "app-1.exe"
+                                    << "files"
+                                    << "app-1 (2).exe";
+    QTest::newRow("taken in info") << "app-1.exe"
+                                   << "info"
+                                   << "app-1 (2).exe";
+}
+
+void TestVersionActions::moveToTrash_asTheDesktopReadsIt()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, taken);
+    QFETCH(QString, inTrash);
+    QDir(data.path()).removeRecursively();
+    QVERIFY(QDir().mkpath(data.path() + QStringLiteral("/Trash/files")));
+    QVERIFY(QDir().mkpath(data.path() + QStringLiteral("/Trash/info")));
+    if (!taken.isEmpty()) {
+        QFile other(data.path() + QStringLiteral("/Trash/") + taken + QLatin1Char('/') + name
+                    + (taken == QLatin1String("info") ? QStringLiteral(".trashinfo") : QString()));
+        QVERIFY(other.open(QIODevice::WriteOnly) && other.write("someone else's") > 0);
+    }
+    dir->add(name, "old");
+    dir->add(QStringLiteral("app-2.exe"), "2");
+    dir->link(QStringLiteral("app-2.exe"), QStringLiteral("app.exe"));
+    const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+    const ActionResult result = actions().moveToTrash({name});
+    QVERIFY2(result.ok, qPrintable(result.message));
+    QCOMPARE(result.path, data.path() + QStringLiteral("/Trash/files/") + inTrash);
+    QCOMPARE(VersionDir::readFile(result.path), QByteArray("old"));
+    QFile info(data.path() + QStringLiteral("/Trash/info/") + inTrash + QStringLiteral(".trashinfo"));
+    QVERIFY(info.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = info.readAll().split('\n');
+    QCOMPARE(lines.value(0), QByteArray("[Trash Info]"));
+    QVERIFY(lines.value(1).startsWith("Path="));
+    const QByteArray path = lines.value(1).mid(5);
+    QVERIFY2(QRegularExpression(QStringLiteral("^[A-Za-z0-9/%._~-]+$")).match(QString::fromLatin1(path)).hasMatch(),
+             path.constData());
+    QCOMPARE(QFile::decodeName(QByteArray::fromPercentEncoding(path)), dir->path(name));
+    const QDateTime deleted = QDateTime::fromString(QString::fromLatin1(lines.value(2).mid(13)),
+                                                    QStringLiteral("yyyy-MM-ddThh:mm:ss"));
+    QVERIFY(lines.value(2).startsWith("DeletionDate="));
+    QVERIFY2(deleted >= before && deleted <= QDateTime::currentDateTime(), lines.value(2).constData());
 }
 
 void TestVersionActions::addVersion_copiesContentAndMode()
