@@ -222,6 +222,13 @@ QJsonObject CommandRunner::resultJson(const ActionResult &result) const
         object.insert(QStringLiteral("version"), result.existing);
     if (line.command == CommandLine::Prune || line.command == CommandLine::Trash)
         object.insert(QStringLiteral("trashed"), QJsonArray::fromStringList(result.trashed));
+    if (line.command == CommandLine::Prune) {
+        QJsonArray kept;
+        for (const auto &version : result.kept)
+            kept.append(QJsonObject {{QStringLiteral("name"), version.first},
+                                     {QStringLiteral("reason"), version.second}});
+        object.insert(QStringLiteral("kept"), kept);
+    }
     return object;
 }
 
@@ -244,6 +251,8 @@ QString CommandRunner::planText(const ActionResult &result) const
                       : tr("would point the link to %1 instead of %2")
                             .arg(result.after, result.before));
     lines << result.trashed;
+    for (const auto &version : result.kept)
+        lines << tr("kept: %1, as %2").arg(version.first, version.second);
     if (!result.changed)
         lines << tr("nothing would change");
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');

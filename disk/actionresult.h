@@ -2,7 +2,9 @@
 #define ACTIONRESULT_H
 
 #include <QString>
+#include <QPair>
 #include <QStringList>
+#include <QVector>
 
 // What one action on a target's folder came to: done or refused with the
 // reason for the user, what the link led to before and after, and what the
@@ -44,6 +46,7 @@ public:
     QString renamedFrom; // a version's old name, where it was renamed
     QString existing; // the version that already is what was asked for
     QStringList trashed; // the names moved to the trash
+    QVector<QPair<QString, QString>> kept; // what a clean-up kept, and why
 };
 
 #endif // ACTIONRESULT_H

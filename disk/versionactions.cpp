@@ -392,14 +392,51 @@ int VersionActions::sameContent(const VersionListing &listing, const QString &so
     return -1;
 }
 
-QStringList VersionActions::pruneCandidates(const VersionListing &listing, int keep)
+QString VersionActions::previousVersion(const QFileInfo &targetFile)
 {
+    bool readable = true;
+    QString error;
+    return History::latestFor(targetFile.absoluteFilePath(), &readable, &error).before;
+}
+
+QVector<QPair<QString, QString>> VersionActions::keptVersions(const VersionListing &listing,
+                                                              const QString &previousPath)
+{
+    // What the link finally leads to, through however many links.
+    const QString linkPath = listing.linkPath();
+    const QString reached = SafeFs::isSymLink(linkPath) ? QFileInfo(linkPath).canonicalFilePath()
+                                                        : QString();
+    QVector<QPair<QString, QString>> kept;
+    for (int i = 0; i < listing.entries.size(); ++i) {
+        if (!listing.isVersion(i))
+            continue;
+        const VersionEntry &entry = listing.entries.at(i);
+        QString why;
+        if (listing.isCurrent(i))
+            why = tr("it is the version in use");
+        else if (!reached.isEmpty() && QFileInfo(entry.path).canonicalFilePath() == reached)
+            why = tr("the link reaches it through %1")
+                      .arg(QFileInfo(SafeFs::linkTarget(linkPath)).fileName());
+        else if (!previousPath.isEmpty() && entry.path == previousPath)
+            why = tr("Back to Previous Version returns to it");
+        if (!why.isEmpty())
+            kept.append({entry.name, why});
+    }
+    return kept;
+}
+
+QStringList VersionActions::pruneCandidates(const VersionListing &listing, int keep,
+                                            const QString &previousPath)
+{
+    QStringList kept;
+    for (const auto &version : keptVersions(listing, previousPath))
+        kept << version.first;
     QStringList names;
     int versions = 0;
     for (int i = 0; i < listing.entries.size(); ++i) {
         if (!listing.isVersion(i))
             continue;
-        if (++versions <= keep || listing.isCurrent(i))
+        if (++versions <= keep || kept.contains(listing.entries.at(i).name))
             continue;
         names << listing.entries.at(i).name;
     }
@@ -440,7 +477,10 @@ ActionResult VersionActions::cleanUp(int keep)
 {
     // Chosen under the lock, from the folder as it is then.
     return locked([&](const VersionListing &listing) {
-        return trashAll(listing, pruneCandidates(listing, keep), nullptr);
+        const QString previous = previousVersion(target);
+        ActionResult result = trashAll(listing, pruneCandidates(listing, keep, previous), nullptr);
+        result.kept = keptVersions(listing, previous);
+        return result;
     });
 }
 

@@ -71,9 +71,18 @@ public:
     ActionResult linkNewest();
 
     // The versions a clean-up that keeps the newest keep moves to the trash:
-    // all but the newest keep versions, never the version in use, the
-    // target itself or another link. Newest first.
-    static QStringList pruneCandidates(const VersionListing &listing, int keep);
+    // all but the newest keep versions, never the target itself, another
+    // link or a version keptVersions names. Newest first.
+    static QStringList pruneCandidates(const VersionListing &listing, int keep,
+                                       const QString &previousPath = QString());
+    // The versions a clean-up always keeps, newest first, each with the
+    // reason for the user: the version in use, the one Back returns to (at
+    // previousPath), and one the link reaches through another link.
+    static QVector<QPair<QString, QString>> keptVersions(const VersionListing &listing,
+                                                         const QString &previousPath);
+    // Where Back would point the link of targetFile: the version before its
+    // latest recorded change, or empty.
+    static QString previousVersion(const QFileInfo &targetFile);
 
     // The first free name of the form base-yyyyMMdd-N.suffix for the file at
     // path, dated today.

@@ -294,7 +294,11 @@ void TestCommandLine::command_data()
     row("add, the directory cannot be written", "link", "chattr +i",
         "-e --add app.exe WORK/new.bin", 1, "", "Could not add new.bin: Operation not permitted",
         one);
-    row("prune, dry run", "link", "", "-e --prune app.exe 1 --dry-run", 0, "app-2.exe\n", "", one);
+    row("prune, dry run", "link", "", "-e --prune app.exe 1 --dry-run", 0,
+        "app-2.exe\nkept: app-1.exe, as it is the version in use\n", "", one);
+    row("prune keeps the way back", "link", "--set app.exe app-2.exe", "-e --prune app.exe 0 --json",
+        0, "json:trashed=[app-3.exe] kept.0.name=app-2.exe kept.1.name=app-1.exe kept.1.reason~Back",
+        "", "app-2.exe");
     row("prune, the one in use stays", "link", "", "-e --prune app.exe 0", 0,
         "app-3.exe\napp-2.exe\n", "", one);
     row("prune, another link neither moved nor counted", "link", "ln app-2.exe app-beta.exe",

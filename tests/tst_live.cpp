@@ -1,4 +1,5 @@
 #include "body.h"
+#include "history.h"
 #include "configstore.h"
 #include "rowdriver.h"
 #include "safefs.h"
@@ -15,6 +16,7 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QToolTip>
+#include <QListWidget>
 #include <QtTest>
 
 using namespace RowDriver;
@@ -333,11 +335,17 @@ void TestLive::cleanUp_movesTheCheckedToTheTrash()
     qputenv("XDG_DATA_HOME", data.path().toUtf8());
     dir->add(QStringLiteral("app-3.exe"), "3");
     dir->add(QStringLiteral("app-4.exe"), "4");
+    // The link led to app-2.exe before: Back returns there.
+    QString error;
+    QVERIFY(History::append(dir->path(QStringLiteral("app.exe")), dir->path(QStringLiteral("app-2.exe")),
+                            dir->path(QStringLiteral("app-1.exe")), &error));
     makeBody();
-    // The dialog keeps the newest one and checks the two older ones but not
-    // app-1.exe, which is in use; the question names them.
+    // The dialog keeps the newest one and checks the older one but not
+    // app-1.exe, which is in use, or app-2.exe, the way back; the question
+    // names them, and why those stay.
     QString freed;
     QString asked;
+    QString wayBack;
     QTimer answer;
     connect(&answer, &QTimer::timeout, this, [&] {
         QWidget *modal = QApplication::activeModalWidget();
@@ -345,6 +353,11 @@ void TestLive::cleanUp_movesTheCheckedToTheTrash()
             if (auto *keep = dialog->findChild<QSpinBox *>(QStringLiteral("KeepNewest"))) {
                 keep->setValue(1);
                 freed = dialog->findChild<QLabel *>(QStringLiteral("Freed"))->text();
+                const QListWidgetItem *back = dialog->findChild<QListWidget *>(QStringLiteral("Versions"))
+                                                  ->findItems(QStringLiteral("app-2.exe"), Qt::MatchStartsWith)
+                                                  .value(0);
+                if (back && !(back->flags() & Qt::ItemIsEnabled))
+                    wayBack = back->toolTip();
                 dialog->accept();
             } else if (auto *box = qobject_cast<QMessageBox *>(modal)) {
                 asked = box->informativeText();
@@ -356,11 +369,14 @@ void TestLive::cleanUp_movesTheCheckedToTheTrash()
     answer.start(20);
     body->findChild<QAction *>(QStringLiteral("actionCleanUp"))->trigger();
     settle();
-    QCOMPARE(freed, QStringLiteral("Checked: 2, freeing 2 bytes"));
-    QCOMPARE(asked, QStringLiteral("app-3.exe\napp-2.exe"));
-    QCOMPARE(rowNames(body.data()), (QStringList {"app.exe", "app-4.exe", "app-1.exe"}));
+    QCOMPARE(freed, QStringLiteral("Checked: 1, freeing 1 bytes"));
+    QVERIFY2(wayBack.endsWith(QStringLiteral("Kept: Back to Previous Version returns to it")),
+             qPrintable(wayBack));
+    QCOMPARE(asked, QStringLiteral("app-3.exe\nKept: app-2.exe, as Back to Previous Version "
+                                   "returns to it\nKept: app-1.exe, as it is the version in use"));
+    QCOMPARE(rowNames(body.data()), (QStringList {"app.exe", "app-4.exe", "app-2.exe", "app-1.exe"}));
     QCOMPARE(QDir(data.filePath(QStringLiteral("Trash/files"))).entryList(QDir::Files),
-             (QStringList {"app-2.exe", "app-3.exe"}));
+             (QStringList {"app-3.exe"}));
     qunsetenv("XDG_DATA_HOME");
 }
 

@@ -60,6 +60,9 @@ void TestVersionActions::pruneCandidates_data()
     QTest::newRow("a plain target is no version") << "plain" << 4 << "app-1.exe";
     QTest::newRow("no link, nothing in use") << "none" << 3 << "app-2.exe app-1.exe";
     QTest::newRow("a link leading elsewhere") << "link ../elsewhere.exe" << 4 << "app-1.exe";
+    QTest::newRow("the way back stays") << "link app-5.exe back app-1.exe" << 3 << "app-2.exe";
+    QTest::newRow("reached through another link stays")
+        << "link app-beta.exe" << 0 << "app-5.exe app-4.exe app-3.exe app-1.exe";
 }
 
 void TestVersionActions::pruneCandidates()
@@ -69,14 +72,19 @@ void TestVersionActions::pruneCandidates()
     QFETCH(QString, moved);
     for (int i = 1; i <= 5; ++i)
         dir->add(QStringLiteral("app-%1.exe").arg(i), "v");
-    if (target.startsWith(QLatin1String("link ")))
-        QVERIFY(QFile::link(target.mid(5), dir->path(QStringLiteral("app.exe"))));
+    // "link NAME [back PREVIOUS]"; app-beta.exe is another channel's link.
+    const QStringList words = target.split(QLatin1Char(' '));
+    dir->link(QStringLiteral("app-2.exe"), QStringLiteral("app-beta.exe"));
+    if (words.first() == QLatin1String("link"))
+        QVERIFY(QFile::link(words.at(1), dir->path(QStringLiteral("app.exe"))));
     else if (target == QLatin1String("plain"))
         dir->add(QStringLiteral("app.exe"), "plain");
     // A stranger and a temporary of ours are never among them.
     dir->add(QStringLiteral("other.exe"), "stranger");
     dir->add(QStringLiteral(".app.exe.quillfen-1f3a9c"), "temporary");
-    QCOMPARE(VersionActions::pruneCandidates(listing(), keep).join(QLatin1Char(' ')), moved);
+    const QString previous = words.contains(QStringLiteral("back")) ? dir->path(words.last()) : QString();
+    QCOMPARE(VersionActions::pruneCandidates(listing(), keep, previous).join(QLatin1Char(' ')),
+             moved);
 }
 
 void TestVersionActions::moveToTrash_data()

@@ -531,7 +531,7 @@ void Body::dropEvent(QDropEvent *event)
     addVersions(files);
 }
 
-void Body::moveToTrash(const QStringList &names)
+void Body::moveToTrash(const QStringList &names, const QVector<QPair<QString, QString>> &kept)
 {
     if (names.isEmpty() || Targets->currentIndex() < 0)
         return;
@@ -542,7 +542,10 @@ void Body::moveToTrash(const QStringList &names)
                         tr("Move these versions of %1 to the trash?").arg(Target->text()),
                         QMessageBox::Yes | QMessageBox::Cancel, this);
     confirm.setObjectName(QStringLiteral("ConfirmTrash"));
-    confirm.setInformativeText(names.join(QLatin1Char('\n')));
+    QStringList lines = names;
+    for (const auto &version : kept)
+        lines << tr("Kept: %1, as %2").arg(version.first, version.second);
+    confirm.setInformativeText(lines.join(QLatin1Char('\n')));
     confirm.setDefaultButton(QMessageBox::Cancel);
     if (confirm.exec() != QMessageBox::Yes)
         return;
@@ -553,9 +556,9 @@ void Body::cleanUp()
 {
     if (Targets->currentIndex() < 0)
         return;
-    CleanUpDialog dialog(currentListing(), this);
+    CleanUpDialog dialog(currentListing(), VersionActions::previousVersion(chosenTarget()), this);
     if (dialog.exec() == QDialog::Accepted)
-        moveToTrash(dialog.chosen());
+        moveToTrash(dialog.chosen(), dialog.kept());
 }
 
 void Body::about()

@@ -72,8 +72,10 @@ private:
     VersionListing currentListing() const;
     // Shows what the actions could not do, and the listing after them.
     void report(const QVector<ActionResult> &results);
-    // Asks, naming the files, then moves them to the trash.
-    void moveToTrash(const QStringList &names);
+    // Asks, naming the files and what a clean-up keeps and why, then moves
+    // them to the trash.
+    void moveToTrash(const QStringList &names,
+                     const QVector<QPair<QString, QString>> &kept = {});
     // Back to Previous Version is offered where the history has a version
     // to go back to.
     void updatePrevious();

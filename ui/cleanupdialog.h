@@ -7,14 +7,18 @@
 #include <QDialog>
 
 // Lists a target's versions with check boxes, the newest N kept and the rest
-// checked, and the space the checked ones take; the version in use and the
-// target itself cannot be checked.
+// checked, and the space the checked ones take; the versions a clean-up
+// always keeps (in use, the way back) cannot be checked and say why.
 class CleanUpDialog : public QDialog, private Ui_CleanUpDialog
 {
     Q_OBJECT
 
 public:
-    CleanUpDialog(const VersionListing &listing, QWidget *parent);
+    // previousPath: the version Back returns to, which is kept.
+    CleanUpDialog(const VersionListing &listing, const QString &previousPath, QWidget *parent);
+
+    // What is kept whatever is checked, and why.
+    QVector<QPair<QString, QString>> kept() const { return keptVersions; }
 
     // The names checked to be moved to the trash, newest first.
     QStringList chosen() const;
@@ -25,6 +29,8 @@ private slots:
 
 private:
     VersionListing listing;
+    QString previousPath;
+    QVector<QPair<QString, QString>> keptVersions;
 };
 
 #endif // CLEANUPDIALOG_H
