@@ -334,10 +334,19 @@ ActionResult VersionActions::add(const QString &source)
             return result;
         }
         const QString namedLike = listing.dir.absoluteFilePath(listing.linkName());
+        // A build named as a version of this target keeps the name it is
+        // known by (Tool-2.1.exe); any other gets a dated one.
+        const QString ownName = file.fileName();
+        const bool keepsName = listing.isNamedLike(ownName) && ownName != listing.linkName()
+            && isPlainName(ownName) && !SafeFs::exists(listing.dir.absoluteFilePath(ownName));
+        const auto nameFor = [&](int attempt) {
+            return listing.dir.absoluteFilePath(keepsName && attempt == 0 ? ownName
+                                                                          : datedName(namedLike));
+        };
         ActionResult result;
         result.changed = true;
         if (dryRun) {
-            result.path = listing.dir.absoluteFilePath(datedName(namedLike));
+            result.path = nameFor(0);
             result.added = fileNameOf(result.path);
             return result;
         }
@@ -345,7 +354,7 @@ ActionResult VersionActions::add(const QString &source)
         // A program that does not take the lock may take the free name
         // meanwhile: the next one is tried.
         for (int attempt = 0; attempt < 100; ++attempt) {
-            const QString destination = listing.dir.absoluteFilePath(datedName(namedLike));
+            const QString destination = nameFor(attempt);
             bool taken = false;
             if (SafeFs::copyAsNew(source, destination, &taken, error)) {
                 result.path = destination;

@@ -49,8 +49,11 @@ public:
     // going back twice returns to where it was.
     ActionResult goBack();
 
-    // Copies the file at source in as a new version under its first free
-    // dated name, never replacing anything; the link is not changed. A file
+    // Copies the file at source in as a new version, never replacing
+    // anything; the link is not changed. A file named as one of the
+    // target's versions (the base name first, the link's suffix last, not
+    // the link's own name) keeps its name where it is free; any other gets
+    // the first free dated name. A file
     // whose content already is one of the versions (same size and SHA-256)
     // is not added: AlreadyDone, with that version in existing.
     ActionResult add(const QString &source);

@@ -1,5 +1,10 @@
 # bash completion for quillfen: its commands and options, the configured
 # targets and their versions, asked of quillfen itself.
+#
+# Names are data: a version's name is never evaluated (no compgen -W over
+# names, no eval); it is matched by prefix in the shell itself and inserted
+# as one word that the shell reads back exactly, whatever it holds (blanks,
+# quotes, $, backquotes, *).
 
 # The configuration the command line being completed names, if any.
 _quillfen_config()
@@ -7,20 +12,33 @@ _quillfen_config()
     local i
     for ((i = 1; i < COMP_CWORD; i++)); do
         case ${COMP_WORDS[i]} in
-            -c | -config) printf '%s\n' "${COMP_WORDS[i]}" "${COMP_WORDS[i + 1]}" ;;
+            -c | -config) printf '%s\n' "${COMP_WORDS[i]}" "${COMP_WORDS[i + 1]//\\/}" ;;
         esac
+    done
+}
+
+# Adds each line of standard input that begins with the word being
+# completed (its backslashes taken as escapes), quoted for the shell.
+_quillfen_offer()
+{
+    local typed=${1//\\/} name
+    while IFS= read -r name; do
+        if [[ -n $name && $name == "$typed"* ]]; then
+            printf -v name '%q' "$name"
+            COMPREPLY+=("$name")
+        fi
     done
 }
 
 _quillfen()
 {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
-    local IFS=$'\n'
     local -a config
     mapfile -t config < <(_quillfen_config)
     COMPREPLY=()
     case $prev in
         -c | -config)
+            compopt -o filenames 2>/dev/null
             mapfile -t COMPREPLY < <(compgen -f -- "$cur")
             return
             ;;
@@ -35,21 +53,36 @@ _quillfen()
         esac
     done
     if [[ -z $command || $cur == -* ]]; then
-        mapfile -t COMPREPLY < <(compgen -W $'--list\n--set\n--to-link\n--rename\n--previous\n--history\n--add\n--trash\n--prune\n--dry-run\n--json\n--help\n--version\n-e\n-c\n-config\n-h' -- "$cur")
+        _quillfen_offer "$cur" <<'WORDS'
+--list
+--set
+--to-link
+--rename
+--previous
+--history
+--add
+--trash
+--prune
+--dry-run
+--json
+--help
+--version
+-e
+-c
+-config
+-h
+WORDS
         return
     fi
     local operand=$((COMP_CWORD - at))
     if ((operand == 1)); then
         # The links' names as configured.
-        local -a targets
-        mapfile -t targets < <(quillfen -e "${config[@]}" --list 2>/dev/null | cut -f2 | sed 's/.*://' | sort -u)
-        mapfile -t COMPREPLY < <(compgen -W "${targets[*]}" -- "$cur")
+        _quillfen_offer "$cur" < <(quillfen -e "${config[@]}" --list 2>/dev/null | cut -f2 | sed 's/.*://' | sort -u)
     elif ((operand == 2)) && [[ $command == --add ]]; then
+        compopt -o filenames 2>/dev/null
         mapfile -t COMPREPLY < <(compgen -f -- "$cur")
     elif ((operand == 2)) && [[ $command == --set || $command == --rename || $command == --trash ]]; then
-        local -a versions
-        mapfile -t versions < <(quillfen -e "${config[@]}" --list "${COMP_WORDS[at + 1]}" 2>/dev/null | cut -c3-)
-        mapfile -t COMPREPLY < <(compgen -W "${versions[*]}" -- "$cur")
+        _quillfen_offer "$cur" < <(quillfen -e "${config[@]}" --list "${COMP_WORDS[at + 1]//\\/}" 2>/dev/null | cut -c3-)
     fi
 }
 complete -F _quillfen quillfen

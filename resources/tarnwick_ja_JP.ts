@@ -111,6 +111,14 @@
             <source>none found</source>
             <translation>見つかりません</translation>
         </message>
+        <message>
+            <source>%1 entries left out: their names are not valid UTF-8, so they can be neither shown nor changed exactly</source>
+            <translation>%1 個の項目を除外しました: 名前が正しい UTF-8 ではないため、正確に表示も変更もできません</translation>
+        </message>
+        <message>
+            <source>Kept: %1, as %2</source>
+            <translation>残すもの: %1（%2）</translation>
+        </message>
     </context>
     <context>
         <name>CleanUpDialog</name>
@@ -137,6 +145,16 @@
         <message>
             <source>Checked: %1, freeing %2</source>
             <translation>チェック: %1 件、%2 を解放</translation>
+        </message>
+        <message>
+            <source>%1 (kept)</source>
+            <translation>%1（残します）</translation>
+        </message>
+        <message>
+            <source>%1
+Kept: %2</source>
+            <translation>%1
+残します: %2</translation>
         </message>
     </context>
     <context>
@@ -351,6 +369,34 @@ These work without one: --list, --set, --to-link, --rename, --previous, --histor
             <source>nothing would change</source>
             <translation>何も変わりません</translation>
         </message>
+        <message>
+            <source>there is no such file</source>
+            <translation>そのようなファイルはありません</translation>
+        </message>
+        <message>
+            <source>it is not a regular file</source>
+            <translation>通常のファイルではありません</translation>
+        </message>
+        <message>
+            <source>it cannot be read</source>
+            <translation>読み取れません</translation>
+        </message>
+        <message>
+            <source>it is too large or cannot be read</source>
+            <translation>大きすぎるか、読み取れません</translation>
+        </message>
+        <message>
+            <source>Could not read the configuration %1: %2</source>
+            <translation>設定 %1 を読めませんでした: %2</translation>
+        </message>
+        <message>
+            <source>%1 entries of %2 left out: their names are not valid UTF-8, so they can be neither shown nor changed exactly</source>
+            <translation>%2 の項目を %1 個除外しました: 名前が正しい UTF-8 ではないため、正確に表示も変更もできません</translation>
+        </message>
+        <message>
+            <source>kept: %1, as %2</source>
+            <translation>残すもの: %1（%2）</translation>
+        </message>
     </context>
     <context>
         <name>ExeFile</name>
@@ -461,16 +507,8 @@ These work without one: --list, --set, --to-link, --rename, --previous, --histor
             <translation>%1 は一覧の後に変更されたため、何も移しませんでした</translation>
         </message>
         <message>
-            <source>Could not move %1 to the trash (%2 cannot be made); nothing was removed</source>
-            <translation>%1 をゴミ箱に移せませんでした（%2 を作れません）。何も削除していません</translation>
-        </message>
-        <message>
             <source>Could not move %1 to the trash (%2); nothing was removed</source>
             <translation>%1 をゴミ箱に移せませんでした（%2）。何も削除していません</translation>
-        </message>
-        <message>
-            <source>there is no trash for it</source>
-            <translation>そのためのゴミ箱がありません</translation>
         </message>
         <message>
             <source>Another Quillfen process is changing %1 and did not finish within %2 seconds; nothing was changed. Try again.</source>
@@ -520,6 +558,18 @@ These work without one: --list, --set, --to-link, --rename, --previous, --histor
             <source>There is no %1 in %2: nothing to move</source>
             <translation>%2 に %1 はありません。移すものはありません</translation>
         </message>
+        <message>
+            <source>it is the version in use</source>
+            <translation>使用中のバージョンです</translation>
+        </message>
+        <message>
+            <source>the link reaches it through %1</source>
+            <translation>リンクが %1 を経由して指しています</translation>
+        </message>
+        <message>
+            <source>Back to Previous Version returns to it</source>
+            <translation>「前のバージョンに戻す」の戻り先です</translation>
+        </message>
     </context>
     <context>
         <name>ExeFiles</name>
@@ -540,6 +590,10 @@ These work without one: --list, --set, --to-link, --rename, --previous, --histor
         <message>
             <source>Windows lets this user make links only in Developer Mode or with the privilege to create symbolic links</source>
             <translation>このユーザーが Windows でリンクを作れるのは、開発者モードのときか、シンボリックリンク作成の特権があるときだけです</translation>
+        </message>
+        <message>
+            <source>it is not a regular file</source>
+            <translation>通常のファイルではありません</translation>
         </message>
     </context>
 </TS>

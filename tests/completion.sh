@@ -35,8 +35,9 @@ expect "--rename|" quillfen -c "$work/my.cfg" --re
 expect "--previous|--prune|" quillfen --pr
 expect "$work/my.cfg|" quillfen -c "$work/my.cfg" --add app.exe "$work/my."
 expect "app.exe|tool|" quillfen -c "$work/my.cfg" --set ""
-expect "app 2.exe|app-1.exe|" quillfen -c "$work/my.cfg" --set app.exe ""
-expect "app 2.exe|" quillfen -c "$work/my.cfg" --rename app.exe "app "
+# Quoted for the shell: one word, read back exactly.
+expect 'app\ 2.exe|app-1.exe|' quillfen -c "$work/my.cfg" --set app.exe ""
+expect 'app\ 2.exe|' quillfen -c "$work/my.cfg" --rename app.exe "app\\ "
 expect "" quillfen -c "$work/my.cfg" --set app.exe app-1.exe ""
 expect "" quillfen --set ""
 [ $status = 0 ] && echo "completion checked"

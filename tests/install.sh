@@ -10,7 +10,8 @@ for file in bin/quillfen share/applications/org.quillfen.Quillfen.desktop \
             share/icons/hicolor/scalable/apps/quillfen.svg \
             share/metainfo/org.quillfen.Quillfen.metainfo.xml share/man/man1/quillfen.1.gz \
             share/doc/quillfen/copyright share/doc/quillfen/README.md \
-            share/doc/quillfen/changelog.gz share/bash-completion/completions/quillfen; do
+            share/doc/quillfen/changelog.gz share/bash-completion/completions/quillfen \
+            share/zsh/vendor-completions/_quillfen; do
     if [ -e "$prefix/$file" ]; then echo "installed: $file"; else echo "MISSING: $file"; status=1; fi
 done
 [ -x "$prefix/bin/quillfen" ] || { echo "bin/quillfen is not executable"; status=1; }

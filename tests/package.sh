@@ -31,7 +31,8 @@ for file in ./usr/bin/quillfen ./usr/share/applications/org.quillfen.Quillfen.de
             ./usr/share/metainfo/org.quillfen.Quillfen.metainfo.xml \
             ./usr/share/man/man1/quillfen.1.gz ./usr/share/doc/quillfen/copyright \
             ./usr/share/doc/quillfen/README.md ./usr/share/doc/quillfen/changelog.gz \
-            ./usr/share/bash-completion/completions/quillfen; do
+            ./usr/share/bash-completion/completions/quillfen \
+            ./usr/share/zsh/vendor-completions/_quillfen; do
     grep -qx -- "$file" <<<"$files" || fail "missing $file"
 done
 depends=$(dpkg-deb -f "$deb" Depends)

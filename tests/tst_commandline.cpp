@@ -6,6 +6,9 @@
 
 #include <QtTest>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 // The real binary as a script runs it: no display, a configuration in the
 // working directory, the exit status, what it prints and the disk afterwards.
 class TestCommandLine : public QObject
@@ -65,6 +68,8 @@ void TestCommandLine::init()
                           false)
                   .toUtf8());
     qputenv("XDG_STATE_HOME", work->filePath(QStringLiteral("state")).toUtf8());
+    QFile nine(work->filePath(QStringLiteral("app-9.exe")));
+    QVERIFY(nine.open(QIODevice::WriteOnly) && nine.write("nine") == 4);
     QFile empty(work->filePath(QStringLiteral("empty.cfg")));
     QVERIFY(empty.open(QIODevice::WriteOnly));
     // A copy of a version, under another name.
@@ -166,7 +171,8 @@ TestCommandLine::Run TestCommandLine::quillfen(const QStringList &arguments)
 
 // One case: the setup of app.exe ("link" to app-1.exe, "plain" or "none"),
 // steps run first, each to succeed (";" between them: a command line,
-// "rm NAME", "write NAME" for a file the program writes, "fifo history" or
+// "rm NAME", "write NAME" for a file the program writes, "undecodable" for
+// a version whose name is not UTF-8, "fifo history" or
 // "cut history" (a line cut short by a kill), "ln TARGET NAME"
 // for another link, "chattr +i", "forge PATH" for
 // a history line going back to PATH, "lock" to hold the folder's lock as
@@ -341,6 +347,10 @@ void TestCommandLine::command_data()
         "json:changed=false before=app-1.exe after=app-1.exe", "", one);
     row("add as JSON", "link", "", "-e --add app.exe WORK/new.bin --json", 0,
         "json:changed=true added=DATED after=app-1.exe", "", one);
+    row("add keeps a version's own name", "link", "", "-e --add app.exe WORK/app-9.exe", 0,
+        "app-9.exe\n", "", one);
+    row("list versions, a name that is not UTF-8", "link", "undecodable", "-e --list app.exe", 0,
+        versions, "1 entries of app.exe left out: their names are not valid UTF-8", one);
     row("add, dry run", "link", "", "-e --add app.exe WORK/new.bin --dry-run", 0,
         "would add new.bin as DATED\n", "", one);
     row("add, a copy of a version", "link", "", "-e --add app.exe WORK/same.bin", 1, "",
@@ -409,6 +419,10 @@ void TestCommandLine::command()
         const QStringList words = step.split(QLatin1Char(' '));
         if (words.first() == QLatin1String("rm")) {
             QVERIFY(QFile::remove(dir->path(words.at(1))));
+        } else if (step == QLatin1String("undecodable")) {
+            // Bytes that are no UTF-8, as another system may have written them.
+            const QByteArray name = QFile::encodeName(dir->path()) + "/app-\xff\xfe.exe";
+            QVERIFY(::close(::creat(name.constData(), 0644)) == 0);
         } else if (words.first() == QLatin1String("write")) {
             dir->add(words.at(1), "written beside the program");
         } else if (words.first() == QLatin1String("ln")) {

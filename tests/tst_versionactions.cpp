@@ -19,7 +19,8 @@ private slots:
     void moveToTrash();
     void moveToTrash_asTheDesktopReadsIt_data();
     void moveToTrash_asTheDesktopReadsIt();
-    void addVersion_copiesContentAndMode();
+    void addVersion_data();
+    void addVersion();
 
 private:
     VersionListing listing() const
@@ -211,37 +212,52 @@ void TestVersionActions::moveToTrash_asTheDesktopReadsIt()
     QVERIFY2(deleted >= before && deleted <= QDateTime::currentDateTime(), lines.value(2).constData());
 }
 
-void TestVersionActions::addVersion_copiesContentAndMode()
+// A build keeps the name it is known by where that is a free name of the
+// target's versions; any other gets a dated one. Content, mode and a copy of
+// a version already there, whatever its name.
+void TestVersionActions::addVersion_data()
 {
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("added"); // DATED: today's first dated name; "=NAME": there as NAME
+    QTest::newRow("a version's own name") << "app-2.1.exe" << QByteArray("2.1") << "app-2.1.exe";
+    QTest::newRow("another suffix") << "app-2.1.zip" << QByteArray("zip") << "DATED";
+    QTest::newRow("another base name") << "nightly.exe" << QByteArray("n") << "DATED";
+    QTest::newRow("the link's own name") << "app.exe" << QByteArray("a") << "DATED";
+    QTest::newRow("its name taken") << "app-1.exe" << QByteArray("other") << "DATED";
+    QTest::newRow("a copy of a version") << "copy.bin" << QByteArray("1") << "=app-1.exe";
+}
+
+void TestVersionActions::addVersion()
+{
+    QFETCH(QString, source);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, added);
     dir->add(QStringLiteral("app-1.exe"), "1");
     dir->link(QStringLiteral("app-1.exe"), QStringLiteral("app.exe"));
     QTemporaryDir downloads;
-    QFile build(downloads.filePath(QStringLiteral("app-nightly.exe")));
-    QVERIFY(build.open(QIODevice::WriteOnly));
+    QFile build(downloads.filePath(source));
+    QVERIFY(build.open(QIODevice::WriteOnly) && build.write(content) == content.size());
     build.close();
     const QFile::Permissions mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
         | QFile::ReadGroup | QFile::ExeGroup;
     QVERIFY(build.setPermissions(mode));
-    const QString dated = QStringLiteral("app-%1-%2.exe")
-                              .arg(QDate::currentDate().toString(QStringLiteral("yyyyMMdd")));
-    for (const char *content : {"nightly", "nightly", "nightly 2"}) {
-        QVERIFY(build.open(QIODevice::WriteOnly) && build.write(content) > 0);
-        build.close();
-        const QStringList before = dir->entries();
-        const ActionResult result = actions().add(build.fileName());
-        // The same content again is there already, as the first copy.
-        if (before.contains(dated.arg(1)) && qstrcmp(content, "nightly") == 0) {
-            QCOMPARE(result.refusal, ActionResult::AlreadyDone);
-            QCOMPARE(result.existing, dated.arg(1));
-            QCOMPARE(dir->entries(), before);
-            continue;
-        }
-        QVERIFY2(result.ok, qPrintable(result.message));
-        const QString name = QFileInfo(result.path).fileName();
-        QCOMPARE(name, dated.arg(before.size() - 1));
-        QCOMPARE(dir->read(name), QByteArray(content));
-        QCOMPARE(QFile::permissions(result.path) & 0x7077, mode & 0x7077); // owner, group, others
+    const QStringList before = dir->entries();
+    const ActionResult result = actions().add(build.fileName());
+    if (added.startsWith(QLatin1Char('='))) {
+        QCOMPARE(result.refusal, ActionResult::AlreadyDone);
+        QCOMPARE(result.existing, added.mid(1));
+        QCOMPARE(dir->entries(), before);
+        return;
     }
+    QVERIFY2(result.ok, qPrintable(result.message));
+    added.replace(QLatin1String("DATED"),
+                  QStringLiteral("app-%1-1.exe")
+                      .arg(QDate::currentDate().toString(QStringLiteral("yyyyMMdd"))));
+    QCOMPARE(result.added, added);
+    QCOMPARE(dir->read(added), content);
+    QCOMPARE(QFile::permissions(result.path) & 0x7077, mode & 0x7077); // owner, group, others
+    QCOMPARE(dir->read(QStringLiteral("app-1.exe")), QByteArray("1"));
 }
 
 QTEST_MAIN(TestVersionActions)
