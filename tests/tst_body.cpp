@@ -9,6 +9,9 @@
 #include <QScrollBar>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cmath>
 
 // The whole program in one window: targets from the configuration, rows on
@@ -25,6 +28,7 @@ private slots:
     void noTargets_formSize();
     void listing_newestFirstWithCurrentMarked();
     void listing_anotherLink_shownButNeverPicked();
+    void listing_undecodableName_counted();
     void listing_missingLink_data();
     void listing_missingLink();
     void listing_itemTexts_data();
@@ -217,6 +221,20 @@ void TestBody::listing_anotherLink_shownButNeverPicked()
     RowDriver::settle();
     QCOMPARE(dir->linkTarget(QStringLiteral("app.exe")), QStringLiteral("app-1.exe"));
     QCOMPARE(current(), QStringList {"app-1.exe"});
+}
+
+// A name that is not UTF-8 cannot be acted upon exactly: it is left out, and
+// the status bar says so instead of dropping it without a word.
+void TestBody::listing_undecodableName_counted()
+{
+    dir->add(QStringLiteral("app-1.exe"), "1");
+    dir->link(QStringLiteral("app-1.exe"), QStringLiteral("app.exe"));
+    const QByteArray name = QFile::encodeName(dir->path()) + "/app-\xff.exe";
+    QVERIFY(::close(::creat(name.constData(), 0644)) == 0);
+    addTarget(QStringLiteral(" app.exe \"%1\"").arg(dir->path()));
+    makeBody();
+    QCOMPARE(rowNames(), (QStringList {"app.exe", "app-1.exe"}));
+    QVERIFY2(status().startsWith(QStringLiteral("1 entries left out")), qPrintable(status()));
 }
 
 void TestBody::listing_missingLink_data()
