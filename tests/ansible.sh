@@ -58,7 +58,7 @@ linked() { readlink "$work/$1/v/app.exe"; }
 deploy='    - quillfen.quillfen.version: {target: app.exe, src: "{{ dir }}/build.bin", state: present}
       register: build
     - quillfen.quillfen.version: {target: "{{ dir }}/v/app.exe", version: "{{ build.added or build.version }}"}
-    - quillfen.quillfen.version: {target: app.exe, keep: 2}'
+    - quillfen.quillfen.version: {target: app.exe, keep: 1}'
 play first "$deploy" || { fail "the first run failed"; cat "$work/first.log"; }
 recap first "changed=3 +unreachable=0 +failed=0"
 play second "$deploy" || fail "the second run failed"
@@ -68,14 +68,16 @@ for host in h1 h2 h3; do
     [[ $new == app-*-1.exe ]] || fail "$host leads to $new"
     [ "$(cat "$work/$host/v/$new")" = "a new build of $host" ] || fail "$host: $new is not the build"
     [ "$(ls "$work/$host/v" | wc -l)" = 3 ] || fail "$host: $(ls "$work/$host/v")"
-    [ -e "$work/$host/data/Trash/files/app-1.exe" ] || fail "$host: app-1.exe is not in the trash"
+    # app-1.exe stays beyond KEEP: Back returns to it.
+    [ -e "$work/$host/data/Trash/files/app-2.exe" ] || fail "$host: app-2.exe is not in the trash"
+    [ -e "$work/$host/v/app-1.exe" ] || fail "$host: app-1.exe, the way back, was moved"
 done
 
 cp -a "$work/h1/v" "$work/before"
-play check '    - quillfen.quillfen.version: {target: app.exe, version: app-2.exe}' --check --diff \
+play check '    - quillfen.quillfen.version: {target: app.exe, version: app-1.exe}' --check --diff \
     || fail "check mode failed"
 recap check "changed=1 +unreachable=0 +failed=0"
-grep -q -- "-link: app-[0-9]*-1.exe" "$work/check.log" && grep -q "+link: app-2.exe" "$work/check.log" \
+grep -q -- "-link: app-[0-9]*-1.exe" "$work/check.log" && grep -q "+link: app-1.exe" "$work/check.log" \
     || { fail "no diff of the link"; cat "$work/check.log"; }
 [[ $(linked h1) == app-*-1.exe ]] && diff -r "$work/before" "$work/h1/v" >/dev/null \
     || fail "check mode changed the folder"
