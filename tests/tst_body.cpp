@@ -1,4 +1,5 @@
 #include "body.h"
+#include "history.h"
 #include "configstore.h"
 #include "rowdriver.h"
 #include "safefs.h"
@@ -433,21 +434,38 @@ void TestBody::pick_currentVersion_relists()
 void TestBody::pick_byKeyboard_data()
 {
     QTest::addColumn<QList<int>>("keys");
+    QTest::addColumn<QString>("focused");
     QTest::addColumn<QString>("picked");
     // app-5.exe is the newest, at the top; the link starts on app-3.exe.
-    QTest::newRow("down") << QList<int> {Qt::Key_Down} << "app-2.exe";
-    QTest::newRow("up") << QList<int> {Qt::Key_Up} << "app-4.exe";
-    QTest::newRow("down, down, up, down")
-        << QList<int> {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_Down} << "app-1.exe";
-    QTest::newRow("space on the current one") << QList<int> {Qt::Key_Space} << "app-3.exe";
+    // Moving never picks; Space and Enter do, once each.
+    QTest::newRow("down only moves") << QList<int> {Qt::Key_Down} << "app-2.exe"
+                                     << "app-3.exe";
+    QTest::newRow("down, space") << QList<int> {Qt::Key_Down, Qt::Key_Space} << "app-2.exe"
+                                 << "app-2.exe";
+    QTest::newRow("past three to the fourth, enter")
+        << QList<int> {Qt::Key_Up, Qt::Key_Up, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down,
+                       Qt::Key_Return}
+        << "app-2.exe"
+        << "app-2.exe";
+    QTest::newRow("end, enter") << QList<int> {Qt::Key_End, Qt::Key_Enter} << "app-1.exe"
+                                << "app-1.exe";
+    QTest::newRow("home, page down, space")
+        << QList<int> {Qt::Key_Home, Qt::Key_PageDown, Qt::Key_Space} << "app-1.exe"
+        << "app-1.exe";
+    QTest::newRow("page up past the top") << QList<int> {Qt::Key_PageUp} << "app-5.exe"
+                                          << "app-3.exe";
+    QTest::newRow("space on the current one") << QList<int> {Qt::Key_Space} << "app-3.exe"
+                                              << "app-3.exe";
 }
 
 // The key handler of the old radio button goes on after the click it sends:
 // the old rows must outlive it, and the new listing keeps the focus on the
-// checked version so that the next key goes on from there.
+// picked version so that the next key goes on from there. Walking past
+// versions leaves none of them live, and one pick writes one history line.
 void TestBody::pick_byKeyboard()
 {
     QFETCH(QList<int>, keys);
+    QFETCH(QString, focused);
     QFETCH(QString, picked);
     for (int i = 1; i <= 5; ++i)
         dir->add(QStringLiteral("app-%1.exe").arg(i), QByteArray::number(i));
@@ -457,16 +475,23 @@ void TestBody::pick_byKeyboard()
     body->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(body.data()));
     QCOMPARE(QApplication::focusWidget(), select(rowNamed(QStringLiteral("app-3.exe"))));
+    bool ok = false;
+    QString error;
+    const int recorded = History::read(&ok, &error).size();
+    QString linked = QStringLiteral("app-3.exe");
     for (int key : keys) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
         RowDriver::settle();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        const QStringList checked = current();
-        QCOMPARE(checked.size(), 1);
-        QCOMPARE(dir->linkTarget(QStringLiteral("app.exe")), checked.first());
-        QCOMPARE(QApplication::focusWidget(), select(rowNamed(checked.first())));
+        const bool picks = key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter;
+        if (picks)
+            linked = nameOf(qobject_cast<ExeFile *>(QApplication::focusWidget()->parentWidget()));
+        QCOMPARE(dir->linkTarget(QStringLiteral("app.exe")), linked);
+        QCOMPARE(current(), QStringList {linked});
     }
+    QCOMPARE(QApplication::focusWidget(), select(rowNamed(focused)));
     QCOMPARE(current(), QStringList {picked});
+    QCOMPARE(History::read(&ok, &error).size() - recorded, picked == QLatin1String("app-3.exe") ? 0 : 1);
 }
 
 void TestBody::toLink_button_setsPlainTargetAside()

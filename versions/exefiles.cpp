@@ -3,6 +3,8 @@
 #include "versionlisting.h"
 
 #include <QAbstractButton>
+#include <QKeyEvent>
+#include <QScrollArea>
 #include <QPointer>
 
 ExeFiles::ExeFiles(QObject *parent)
@@ -80,6 +82,8 @@ QVector<int> ExeFiles::newestFirstOrder(QVector<qint64> times, QVector<bool> kno
 
 void ExeFiles::wire(ExeFile *row)
 {
+    row->Select->installEventFilter(this);
+    row->Select->setToolTip(keysTip());
     connect(row, SIGNAL(newLink()), this, SIGNAL(newLink()));
     connect(row, SIGNAL(linkIsRenamed()), this, SLOT(reLink()));
     connect(row, &ExeFile::problem, this, &ExeFiles::noteProblem);
@@ -170,7 +174,7 @@ void ExeFiles::mark(const VersionListing &listing)
             row->Select->setToolTip(
                 otherLink ? tr("A link to %1, not a version of %2: it cannot be picked")
                                 .arg(row->entry.linkTarget, listing.linkName())
-                          : QString());
+                          : keysTip());
         }
         // Each change restyles or relays the widget: only what differs.
         if (row->Select->isChecked() != current)
@@ -203,6 +207,85 @@ void ExeFiles::selectLink(QAbstractButton *b)
         return;
     noteResult(VersionActions(targetFile).pick(picked->entry.name));
     emit newLink();
+}
+
+QString ExeFiles::keysTip()
+{
+    return tr("Space or Enter points the link to this version; the arrow keys only move between "
+              "versions");
+}
+
+bool ExeFiles::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return QObject::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent *>(event)->key();
+    int from = -1;
+    for (int i = 0; i < items.size() && from < 0; ++i) {
+        if (items.at(i)->Select == watched)
+            from = i;
+    }
+    if (from < 0)
+        return QObject::eventFilter(watched, event);
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        // Picks as a click does; the new listing comes once this handler
+        // has returned.
+        items.at(from)->Select->click();
+        return true;
+    }
+    // Where each key leads, counted in the versions that can be picked.
+    QVector<int> pickable;
+    int at = 0;
+    for (int i = 0; i < items.size(); ++i) {
+        const QRadioButton *select = items.at(i)->Select;
+        if (select->isVisibleTo(items.at(i)) && select->isEnabled()) {
+            if (i <= from)
+                at = pickable.size();
+            pickable.append(i);
+        }
+    }
+    if (pickable.isEmpty())
+        return QObject::eventFilter(watched, event);
+    // A page is as many rows as the list shows at once.
+    int page = 10;
+    for (QWidget *up = items.at(from)->parentWidget(); up; up = up->parentWidget()) {
+        if (auto *area = qobject_cast<QScrollArea *>(up)) {
+            page = qMax(1, area->viewport()->height() / qMax(1, items.at(from)->height()));
+            break;
+        }
+    }
+    int to;
+    switch (key) {
+    case Qt::Key_Up:
+        to = at - 1;
+        break;
+    case Qt::Key_Down:
+        to = at + 1;
+        break;
+    case Qt::Key_Home:
+        to = 0;
+        break;
+    case Qt::Key_End:
+        to = pickable.size() - 1;
+        break;
+    case Qt::Key_PageUp:
+        to = at - page;
+        break;
+    case Qt::Key_PageDown:
+        to = at + page;
+        break;
+    default:
+        return QObject::eventFilter(watched, event);
+    }
+    ExeFile *next = items.at(pickable.at(qBound(0, to, pickable.size() - 1)));
+    next->Select->setFocus(Qt::TabFocusReason);
+    for (QWidget *up = next->parentWidget(); up; up = up->parentWidget()) {
+        if (auto *area = qobject_cast<QScrollArea *>(up)) {
+            area->ensureWidgetVisible(next);
+            break;
+        }
+    }
+    return true;
 }
 
 void ExeFiles::noteResult(const ActionResult &result)

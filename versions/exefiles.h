@@ -55,6 +55,15 @@ public:
     // trash (a signal would renumber the set's slots).
     std::function<void(const QString &name)> onTrashRequest;
 
+    // The radio buttons' tool tip: which keys pick.
+    static QString keysTip();
+
+protected:
+    // The arrow keys, Home, End and the page keys on a version's radio
+    // button move the focus between versions and never change the disk;
+    // Space (the button's own) and Enter pick.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 signals:
     void newLink();
 
