@@ -120,6 +120,10 @@ CommandLine::CommandLine(const QStringList &arguments)
             json = true;
             continue;
         }
+        if (name == QLatin1String("force") && !valueJoined) {
+            force = true;
+            continue;
+        }
         for (const CommandName &candidate : Commands) {
             if (!valueJoined && name == QLatin1String(candidate.name)) {
                 take(candidate.command, word);
@@ -243,7 +247,7 @@ QString CommandLine::usage()
               "       quillfen --list [TARGET] [--json]\n"
               "       quillfen --set TARGET VERSION [--dry-run] [--json]\n"
               "       quillfen --to-link TARGET [--dry-run] [--json]\n"
-              "       quillfen --rename TARGET VERSION NEWNAME [--dry-run] [--json]\n"
+              "       quillfen --rename TARGET VERSION NEWNAME [--force] [--dry-run] [--json]\n"
               "       quillfen --previous TARGET [--dry-run] [--json]\n"
               "       quillfen --history [TARGET] [--json]\n"
               "       quillfen --add TARGET FILE [--dry-run] [--json]\n"
@@ -267,7 +271,8 @@ QString CommandLine::help()
              "  --to-link TARGET     set the plain file at the link's name aside under a\n"
              "                       dated name and put a link to it in its place\n"
              "  --rename TARGET VERSION NEWNAME\n"
-             "                       rename a version; the link follows the current one\n"
+             "                       rename a version; the link follows the current one; a\n"
+             "                       name that would take it out of the list needs --force\n"
              "  --previous TARGET    point the link back to the version before its latest\n"
              "                       change; twice returns to where it was\n"
              "  --history [TARGET]   the recorded changes of the links, newest last\n"

@@ -58,6 +58,7 @@ public:
     QString platform; // the value of "-platform", if given
     bool dryRun = false; // a change only says what it would do
     bool json = false; // standard output is one JSON document
+    bool force = false; // a rename may take a version out of the list
 
     // A command that changes something on disk.
     bool changes() const;

@@ -186,12 +186,14 @@ int CommandRunner::finish(const ActionResult &result, const QString &printed)
     const bool quietlyDone = line.json && result.refusal == ActionResult::AlreadyDone;
     if (!result.ok && !quietlyDone) {
         const bool notAVersion = result.refusal == ActionResult::NotAVersion;
+        const bool leaves = result.refusal == ActionResult::LeavesList;
         complain(QStringLiteral("quillfen: ")
                  + (notAVersion ? tr("%1; --list %2 shows the versions")
                                       .arg(result.message, line.operands.value(0))
-                                : result.message)
+                        : leaves ? tr("%1; --force renames it all the same").arg(result.message)
+                                 : result.message)
                  + QLatin1Char('\n'));
-        return notAVersion ? BadUsage : Refused;
+        return notAVersion || leaves ? BadUsage : Refused;
     }
     if (!result.warning.isEmpty())
         complain(QStringLiteral("quillfen: ") + result.warning + QLatin1Char('\n'));
@@ -356,7 +358,8 @@ int CommandRunner::rename()
     QFileInfo target;
     if (const int status = actionTarget(&target))
         return status;
-    return finish(VersionActions(target, line.dryRun).rename(line.operands.at(1), line.operands.at(2)),
+    return finish(VersionActions(target, line.dryRun)
+                      .rename(line.operands.at(1), line.operands.at(2), line.force),
                   QString());
 }
 

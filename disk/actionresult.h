@@ -19,6 +19,7 @@ public:
         NotAVersion, // what was named is not one of the target's versions
         Busy, // another Quillfen kept the folder locked
         AlreadyDone, // what was asked for is so already: nothing to change
+        LeavesList, // the new name would not be one of the target's versions
     };
 
     static ActionResult refused(const QString &message, Refusal why = Refused)

@@ -205,7 +205,8 @@ bool VersionActions::isPlainName(const QString &name)
     return true;
 }
 
-ActionResult VersionActions::rename(const QString &version, const QString &newName)
+ActionResult VersionActions::rename(const QString &version, const QString &newName,
+                                    bool mayLeave)
 {
     return locked([&](const VersionListing &listing) {
         ActionResult refusal;
@@ -226,6 +227,14 @@ ActionResult VersionActions::rename(const QString &version, const QString &newNa
         const QString newPath = listing.dir.absoluteFilePath(newName);
         if (SafeFs::exists(newPath))
             return refused(tr("the name is taken"));
+        if (!mayLeave && !listing.isNamedLike(newName))
+            return ActionResult::refused(
+                tr("Could not rename %1 to %2: the version would leave the list of %3's "
+                   "versions, which begin with %4%5")
+                    .arg(oldName, newName, listing.linkName(), listing.base,
+                         listing.suffix.isEmpty() ? QString()
+                                                  : tr(" and end with .%1").arg(listing.suffix)),
+                ActionResult::LeavesList);
         ActionResult result;
         result.changed = true;
         result.path = newPath;

@@ -42,7 +42,9 @@ public:
     // goes, so that the link never dangles; where the link cannot follow,
     // the version keeps its old name and the rename is refused. result.path
     // is the new path.
-    ActionResult rename(const QString &version, const QString &newName);
+    // A new name that would not be one of the target's versions (see
+    // VersionListing::isNamedLike) is refused as LeavesList unless mayLeave.
+    ActionResult rename(const QString &version, const QString &newName, bool mayLeave = false);
 
     // Points the link back to the version it led to before its latest
     // recorded change, where that is one of the target's versions now;

@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QScreen>
 #include <QScrollBar>
+#include <QMessageBox>
+#include <QTimer>
 #include <QtTest>
 
 #include <fcntl.h>
@@ -29,6 +31,8 @@ private slots:
     void noTargets_formSize();
     void listing_newestFirstWithCurrentMarked();
     void listing_anotherLink_shownButNeverPicked();
+    void rename_outOfTheList_asksFirst_data();
+    void rename_outOfTheList_asksFirst();
     void listing_undecodableName_counted();
     void listing_missingLink_data();
     void listing_missingLink();
@@ -222,6 +226,47 @@ void TestBody::listing_anotherLink_shownButNeverPicked()
     RowDriver::settle();
     QCOMPARE(dir->linkTarget(QStringLiteral("app.exe")), QStringLiteral("app-1.exe"));
     QCOMPARE(current(), QStringList {"app-1.exe"});
+}
+
+void TestBody::rename_outOfTheList_asksFirst_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("answer"); // "" where nothing is asked
+    QTest::addColumn<QString>("afterwards"); // the file's name
+    QTest::newRow("another base, cancelled") << "old-app-2.exe" << "Cancel" << "app-2.exe";
+    QTest::newRow("another base, confirmed") << "old-app-2.exe" << "Yes" << "old-app-2.exe";
+    QTest::newRow("another suffix, confirmed") << "app-2.exe.bak" << "Yes" << "app-2.exe.bak";
+    QTest::newRow("in the list, nothing asked") << "app-2b.exe" << "" << "app-2b.exe";
+}
+
+// A new name that takes the version out of the list is asked about first,
+// and the version then leaves the window.
+void TestBody::rename_outOfTheList_asksFirst()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, answer);
+    QFETCH(QString, afterwards);
+    openTwoVersions();
+    QString asked;
+    QTimer answering;
+    connect(&answering, &QTimer::timeout, this, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (box && box->objectName() == QLatin1String("ConfirmLeave")) {
+            asked = box->text();
+            box->button(answer == QLatin1String("Yes") ? QMessageBox::Yes : QMessageBox::Cancel)
+                ->click();
+        }
+    });
+    answering.start(20);
+    QLineEdit *name = edit(rowNamed(QStringLiteral("app-2.exe")), "Name");
+    name->selectAll();
+    QTest::keyClicks(name, typed);
+    QTest::keyClick(name, Qt::Key_Return);
+    RowDriver::settle();
+    QCOMPARE(asked.isEmpty(), answer.isEmpty());
+    QVERIFY(QFileInfo::exists(dir->path(afterwards)));
+    QCOMPARE(rowNames().contains(afterwards), afterwards.startsWith(QLatin1String("app"))
+                                                  && afterwards.endsWith(QLatin1String(".exe")));
 }
 
 // A name that is not UTF-8 cannot be acted upon exactly: it is left out, and

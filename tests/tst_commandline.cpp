@@ -261,6 +261,12 @@ void TestCommandLine::command_data()
         1, "", "the link could not follow the new name.*Permission denied", one);
     row("rename another channel's link", "link", "ln app-2.exe app-beta.exe",
         "-e --rename app.exe app-beta.exe app-b.exe", 2, "", "it is a link to", one);
+    row("rename out of the list", "link", "", "-e --rename app.exe app-2.exe old-app-2.exe", 2, "",
+        "the version would leave the list of app.exe's versions, which begin with app and end with "
+        ".exe; --force renames it all the same",
+        one);
+    row("rename out of the list, forced", "link", "", "-e --rename app.exe app-2.exe old.exe --force",
+        0, "", "", one);
     row("rename to a taken name", "link", "", "-e --rename app.exe app-1.exe app-3.exe", 1, "",
         "Could not rename app-1.exe to app-3.exe: the name is taken", one);
     row("rename out of the directory", "link", "", "-e --rename app.exe app-2.exe ../x.exe", 1, "",

@@ -400,7 +400,7 @@ void TestExeFile::rename_data()
     QTest::newRow("out of the directory") << "../moved-out.exe" << true << "app-1.exe" << 0;
     QTest::newRow("dot") << "." << true << "app-1.exe" << 0;
     QTest::newRow("dot dot") << ".." << false << "app-1.exe" << 0;
-    QTest::newRow("japanese name") << "実行-1.exe" << true << "実行-1.exe" << 1;
+    QTest::newRow("japanese name") << "app-実行.exe" << true << "app-実行.exe" << 1;
 }
 
 void TestExeFile::rename()

@@ -1,4 +1,5 @@
 #include "exefile.h"
+#include "safefs.h"
 #include "versionactions.h"
 
 #include <QApplication>
@@ -7,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLocale>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPointer>
 #include <QToolTip>
 
@@ -182,9 +184,36 @@ void ExeFile::rename()
         showPath(Name, typed, fileInfo.absoluteFilePath());
         return;
     }
+    // A name outside the list is asked about first, with no lock held while
+    // the question waits; the listing may replace the row meanwhile.
+    const QPointer<ExeFile> alive(this);
+    bool mayLeave = false;
+    if (VersionActions::isPlainName(typed) && !VersionListing(targetFile).isNamedLike(typed)
+        && !SafeFs::exists(fileInfo.dir().absoluteFilePath(typed))) {
+        QMessageBox ask(QMessageBox::Question, tr("Rename"),
+                        tr("%1 will leave the list: the versions of %2 are the files whose names "
+                           "begin with %3%4. Rename it all the same?")
+                            .arg(fileInfo.fileName(), targetFile.fileName(),
+                                 targetFile.completeBaseName(),
+                                 targetFile.suffix().isEmpty()
+                                     ? QString()
+                                     : tr(" and end with .%1").arg(targetFile.suffix())),
+                        QMessageBox::Yes | QMessageBox::Cancel, window());
+        ask.setObjectName(QStringLiteral("ConfirmLeave"));
+        ask.setDefaultButton(QMessageBox::Cancel);
+        const bool yes = ask.exec() == QMessageBox::Yes;
+        if (!alive)
+            return;
+        if (!yes) {
+            showPath(Name, fileInfo.fileName(), fileInfo.absoluteFilePath());
+            return;
+        }
+        mayLeave = true;
+    }
     // The action renames and, for the version in use, takes the link along
     // or refuses: the row only shows what came of it.
-    const ActionResult result = VersionActions(targetFile).rename(fileInfo.fileName(), typed);
+    const ActionResult result
+        = VersionActions(targetFile).rename(fileInfo.fileName(), typed, mayLeave);
     if (!result.ok) {
         refuseRename(result.message);
         return;
@@ -193,7 +222,6 @@ void ExeFile::rename()
     entry.name = fileInfo.fileName();
     entry.path = result.path;
     showPath(Name, typed, result.path);
-    const QPointer<ExeFile> alive(this);
     if (!result.warning.isEmpty())
         emit problem(result.warning);
     if (alive)
