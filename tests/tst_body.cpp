@@ -301,6 +301,9 @@ void TestBody::listing_missingLink()
     if (dangling)
         dir->link(QStringLiteral("app-0.exe"), target);
     addTarget(QStringLiteral(" %1 \"%2\"").arg(target, dir->path()));
+    bool ok = false;
+    QString error;
+    const int recorded = History::read(&ok, &error).size();
     makeBody();
     QCOMPARE(dir->linkTarget(target), QStringLiteral("app-2.exe"));
     QCOMPARE(rowNames(), (QStringList {target, "app-2.exe", "app-1.exe"}));
@@ -308,6 +311,19 @@ void TestBody::listing_missingLink()
     QVERIFY(rows().first()->isTarget);
     QVERIFY(!SafeFs::exists(dir->path(target + QLatin1Char('.'))));
     QCOMPARE(dir->entries().size(), 3);
+    // No change without a record: the status bar says it, the history has
+    // it, and Back undoes it once the old version is back.
+    QCOMPARE(History::read(&ok, &error).size(), recorded + 1);
+    QCOMPARE(status(),
+             dangling ? QStringLiteral("%1 led to app-0.exe, which is gone: it leads to app-2.exe now")
+                            .arg(target)
+                      : QStringLiteral("%1 did not exist: it was made, leading to app-2.exe").arg(target));
+    if (!dangling)
+        return;
+    dir->add(QStringLiteral("app-0.exe"), "0");
+    body->findChild<QAction *>(QStringLiteral("actionPrevious"))->trigger();
+    RowDriver::settle();
+    QCOMPARE(dir->linkTarget(target), QStringLiteral("app-0.exe"));
 }
 
 void TestBody::listing_itemTexts_data()

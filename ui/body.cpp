@@ -103,7 +103,11 @@ Body::Body(QWidget *parent)
     connect(watcher, &QFileSystemWatcher::directoryChanged, this, &Body::directoryChanged);
     initTargets();
     connect(&exeFiles, &ExeFiles::newLink, this, &Body::listAgainSoon);
-    actionMessage = unknownKeys();
+    // A configuration line with an unknown key is told first; else what the
+    // first listing did on its own.
+    const QString unknown = unknownKeys();
+    if (!unknown.isEmpty())
+        actionMessage = unknown;
     showStatus();
 }
 
@@ -155,7 +159,6 @@ void Body::changedTargets()
 {
     listingQueued = false;
     quiet->stop();
-    selectTarget(Targets->currentIndex());
     // What the last action could not do stays until an action succeeds.
     if (!exeFiles.problem.isEmpty())
         actionMessage = exeFiles.problem;
@@ -163,7 +166,7 @@ void Body::changedTargets()
         actionMessage.clear();
     exeFiles.problem.clear();
     exeFiles.succeeded = false;
-    showStatus();
+    selectTarget(Targets->currentIndex());
 }
 
 // Each change waits for the quiet time to pass without another, so a burst
@@ -184,6 +187,11 @@ void Body::directoryChanged(const QString &path)
 
 void Body::showStatus()
 {
+    // What a listing did on its own is news, like an action's result.
+    if (!exeFiles.notice.isEmpty()) {
+        actionMessage = exeFiles.notice;
+        exeFiles.notice.clear();
+    }
     const QString &text = actionMessage.isEmpty() ? stateMessage : actionMessage;
     if (text.isEmpty())
         statusbar->clearMessage();

@@ -298,7 +298,14 @@ bool ExeFiles::linkIfMissing(VersionListing *listing)
 {
     if (listing->targetIndex >= 0 || listing->newestVersion() < 0)
         return false;
-    noteSideEffect(VersionActions(targetFile).linkNewest());
+    const ActionResult made = VersionActions(targetFile).linkNewest();
+    noteSideEffect(made);
+    // A change the user did not ask for is told, and recorded for Back.
+    if (made.changed && notice.isEmpty())
+        notice = made.before.isEmpty()
+            ? tr("%1 did not exist: it was made, leading to %2").arg(listing->linkName(), made.after)
+            : tr("%1 led to %2, which is gone: it leads to %3 now")
+                  .arg(listing->linkName(), made.before, made.after);
     // The link made now, or a file at its name that the listing did not
     // show (a hidden one), which stays and is shown as the target.
     const VersionEntry standing = VersionEntry::read(listing->dir, listing->linkName());
@@ -314,9 +321,9 @@ bool ExeFiles::linkIfMissing(VersionListing *listing)
 void ExeFiles::noteSideEffect(const ActionResult &result)
 {
     if (!result.ok)
-        problem = result.message;
+        notice = result.message;
     else if (!result.warning.isEmpty())
-        problem = result.warning;
+        notice = result.warning;
 }
 
 void ExeFiles::noteSuccess()

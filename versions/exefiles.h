@@ -50,6 +50,9 @@ public:
     QString problem;
     // The last action succeeded; read and cleared by the window.
     bool succeeded = false;
+    // What the listing did on its own (a link made or re-pointed), or could
+    // not do; read and cleared by the window.
+    QString notice;
 
     // Called when the user asks to move the version of that name to the
     // trash (a signal would renumber the set's slots).
