@@ -42,6 +42,7 @@ private slots:
     void mixedChanges_showWhatAFreshWindowShows();
     void status_clearedByTheNextSuccess();
     void status_unknownConfigKeyNamed();
+    void drop_addsTheFiles_data();
     void drop_addsTheFiles();
     void cleanUp_movesTheCheckedToTheTrash();
 
@@ -296,9 +297,26 @@ void TestLive::status_unknownConfigKeyNamed()
     QCOMPARE(rows(body.data()).size(), 3); // and the store keeps the line
 }
 
+void TestLive::drop_addsTheFiles_data()
+{
+    QTest::addColumn<QString>("onto");
+    QTest::newRow("the window") << "";
+    QTest::newRow("a name field") << "Name";
+    QTest::newRow("a link field") << "Link";
+}
+
+// A file dropped anywhere on the window is added; a name field takes no
+// dropped URL as text.
 void TestLive::drop_addsTheFiles()
 {
+    QFETCH(QString, onto);
     makeBody();
+    QWidget *target = onto.isEmpty()
+        ? static_cast<QWidget *>(body.data())
+        : rowNamed(body.data(), onto == QLatin1String("Name") ? QStringLiteral("app-1.exe")
+                                                              : QStringLiteral("app.exe"))
+              ->findChild<QLineEdit *>(onto);
+    const QString textBefore = onto.isEmpty() ? QString() : static_cast<QLineEdit *>(target)->text();
     QTemporaryDir downloads;
     QList<QUrl> urls;
     for (const char *name : {"build-a.bin", "build-b.bin"}) {
@@ -308,12 +326,14 @@ void TestLive::drop_addsTheFiles()
     }
     QMimeData mime;
     mime.setUrls(urls); // two at once, with no question asked
-    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(body.data(), &enter);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
     QVERIFY(enter.isAccepted());
-    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(body.data(), &drop);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &drop);
     settle();
+    if (!onto.isEmpty())
+        QCOMPARE(static_cast<QLineEdit *>(target)->text(), textBefore);
     const QString dated = QStringLiteral("app-%1-%2.exe")
                               .arg(QDate::currentDate().toString(QStringLiteral("yyyyMMdd")));
     QCOMPARE(dir->read(dated.arg(1)), QByteArray("build-a.bin"));

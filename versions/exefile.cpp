@@ -44,6 +44,9 @@ ExeFile::ExeFile(const VersionEntry &entry, QWidget *parent)
                 [this, menuOwner](const QPoint &at) { showMenu(menuOwner, at); });
     }
     Link->setReadOnly(true);
+    // A file dropped on a field is added by the window, not typed in as a URL.
+    Name->setAcceptDrops(false);
+    Link->setAcceptDrops(false);
     // Both fields are pale (yellow or green): their text stays dark whatever
     // the theme, or a dark theme's white text would vanish on them. The
     // palette is set before the style sheets, which keep it.
