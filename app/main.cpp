@@ -22,14 +22,6 @@ static int registerResources()
 }
 static const int resourcesRegistered = registerResources();
 
-static void installTranslation(QTranslator *translator)
-{
-    if (!options.hasOption(QStringLiteral("-e"))) {
-        translator->load(QStringLiteral(":tarnwick_ja_JP"), QCoreApplication::applicationDirPath(),
-                         QString(), QString());
-        QCoreApplication::installTranslator(translator);
-    }
-}
 
 // Commands, help, usage errors and the lack of a display are answered
 // without a window, so that none of them needs a display.
@@ -45,8 +37,9 @@ static int runWithoutWindow(int argc, char *argv[], const CommandLine &line)
 #endif
     QCoreApplication app(argc, argv);
     QTranslator translator;
+    QTranslator qtTranslator;
     options = ConfigStore(argc, argv);
-    installTranslation(&translator);
+    installTranslations(options, &translator, &qtTranslator);
     const bool needsConfig = line.problem == CommandLine::NoProblem
         && line.command != CommandLine::Window && line.command != CommandLine::Help
         && line.command != CommandLine::Version;
@@ -76,8 +69,9 @@ int main(int argc, char *argv[])
     // Desktops match the window to its menu entry and icon by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.quillfen.Quillfen"));
     auto *translator = new QTranslator();
+    auto *qtTranslator = new QTranslator();
     options = ConfigStore(argc, argv);
-    installTranslation(translator);
+    installTranslations(options, translator, qtTranslator);
 #ifdef Q_OS_WIN
     // Elsewhere Qt encodes file names with the locale codec, and Shift-JIS
     // there would make Japanese names unreadable to every other program; the
@@ -93,6 +87,7 @@ int main(int argc, char *argv[])
     const int result = QApplication::exec();
 
     delete body;
+    delete qtTranslator;
     delete translator;
     delete app;
     return result;

@@ -4,6 +4,8 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 void resetLog()
 {
@@ -16,6 +18,17 @@ QString configFileName(const ConfigStore &options)
 {
     const QString found = ConfigStore::foundFile(options);
     return found.isEmpty() ? ConfigStore::searchPath(options).first() : found;
+}
+
+void installTranslations(const ConfigStore &options, QTranslator *ours, QTranslator *qt)
+{
+    if (options.hasOption(QStringLiteral("-e")))
+        return;
+    ours->load(QStringLiteral(":tarnwick_ja_JP"), QCoreApplication::applicationDirPath(), QString(),
+               QString());
+    QCoreApplication::installTranslator(ours);
+    if (qt->load(QStringLiteral("qtbase_ja"), QLibraryInfo::location(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(qt);
 }
 
 bool debugToFile(const ConfigStore &config)

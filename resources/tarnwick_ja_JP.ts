@@ -180,11 +180,19 @@ Kept: %2</source>
             <translation>--dry-run は何かを変更するコマンドとだけ使えます</translation>
         </message>
         <message>
+            <source>quillfen: the window needs a display, and none was found (DISPLAY and WAYLAND_DISPLAY are not set).
+These work without one: --list, --set, --to-link, --rename, --previous, --history, --add, --trash, --prune, --help and --version.
+</source>
+            <translation>quillfen: ウィンドウにはディスプレイが必要ですが、見つかりません（DISPLAY と WAYLAND_DISPLAY が設定されていません）。
+ディスプレイなしで使えるもの: --list、--set、--to-link、--rename、--previous、--history、--add、--trash、--prune、--help、--version。
+</translation>
+        </message>
+        <message>
             <source>Usage: quillfen [-e] [-c FILE] [-config FILE]
        quillfen --list [TARGET] [--json]
        quillfen --set TARGET VERSION [--dry-run] [--json]
        quillfen --to-link TARGET [--dry-run] [--json]
-       quillfen --rename TARGET VERSION NEWNAME [--dry-run] [--json]
+       quillfen --rename TARGET VERSION NEWNAME [--force] [--dry-run] [--json]
        quillfen --previous TARGET [--dry-run] [--json]
        quillfen --history [TARGET] [--json]
        quillfen --add TARGET FILE [--dry-run] [--json]
@@ -196,7 +204,7 @@ Kept: %2</source>
         quillfen --list [ターゲット] [--json]
         quillfen --set ターゲット バージョン [--dry-run] [--json]
         quillfen --to-link ターゲット [--dry-run] [--json]
-        quillfen --rename ターゲット バージョン 新しい名前 [--dry-run] [--json]
+        quillfen --rename ターゲット バージョン 新しい名前 [--force] [--dry-run] [--json]
         quillfen --previous ターゲット [--dry-run] [--json]
         quillfen --history [ターゲット] [--json]
         quillfen --add ターゲット ファイル [--dry-run] [--json]
@@ -218,7 +226,8 @@ or from the command line with the commands below, which need no display.
   --to-link TARGET     set the plain file at the link's name aside under a
                        dated name and put a link to it in its place
   --rename TARGET VERSION NEWNAME
-                       rename a version; the link follows the current one
+                       rename a version; the link follows the current one; a
+                       name that would take it out of the list needs --force
   --previous TARGET    point the link back to the version before its latest
                        change; twice returns to where it was
   --history [TARGET]   the recorded changes of the links, newest last
@@ -267,7 +276,7 @@ Exit status: 0 done, 1 the disk refused (nothing was changed), 2 bad usage.
                        そこへのリンクを置きます
   --rename ターゲット バージョン 新しい名前
                        バージョンの名前を変更します。現在のバージョンならリンクも
-                       追従します
+                       追従します。一覧から外れる名前には --force が必要です
   --previous ターゲット
                        リンクを最後の変更の前のバージョンに戻します。二度行うと
                        元に戻ります
@@ -304,14 +313,6 @@ $XDG_CONFIG_HOME/quillfen/config.cfg（~/.config/quillfen/config.cfg）を
 （~/.local/state/quillfen/history）に記録されます。
 
 終了ステータス: 0 完了、1 ディスクが拒否（何も変更していません）、2 使い方の誤り。
-</translation>
-        </message>
-        <message>
-            <source>quillfen: the window needs a display, and none was found (DISPLAY and WAYLAND_DISPLAY are not set).
-These work without one: --list, --set, --to-link, --rename, --previous, --history, --add, --trash, --prune, --help and --version.
-</source>
-            <translation>quillfen: ウィンドウにはディスプレイが必要ですが、見つかりません（DISPLAY と WAYLAND_DISPLAY が設定されていません）。
-ディスプレイなしで使えるもの: --list、--set、--to-link、--rename、--previous、--history、--add、--trash、--prune、--help、--version。
 </translation>
         </message>
     </context>
@@ -397,12 +398,16 @@ These work without one: --list, --set, --to-link, --rename, --previous, --histor
             <source>kept: %1, as %2</source>
             <translation>残すもの: %1（%2）</translation>
         </message>
+        <message>
+            <source>%1; --force renames it all the same</source>
+            <translation>%1。--force を付ければそれでも名前を変更します</translation>
+        </message>
     </context>
     <context>
         <name>ExeFile</name>
         <message>
             <source>Rename</source>
-            <translation type="unfinished" />
+            <translation>名前の変更</translation>
         </message>
         <message>
             <source>exe file</source>
@@ -423,6 +428,18 @@ These work without one: --list, --set, --to-link, --rename, --previous, --histor
         <message>
             <source>Size %1</source>
             <translation>サイズ %1</translation>
+        </message>
+        <message>
+            <source>%1 bytes</source>
+            <translation>%1 バイト</translation>
+        </message>
+        <message>
+            <source>%1 will leave the list: the versions of %2 are the files whose names begin with %3%4. Rename it all the same?</source>
+            <translation>%1 は一覧から外れます: %2 のバージョンは、名前が %3 で始まる%4ファイルです。それでも名前を変更しますか?</translation>
+        </message>
+        <message>
+            <source> and end with .%1</source>
+            <translation>、.%1 で終わる</translation>
         </message>
     </context>
     <context>
@@ -570,12 +587,32 @@ These work without one: --list, --set, --to-link, --rename, --previous, --histor
             <source>Back to Previous Version returns to it</source>
             <translation>「前のバージョンに戻す」の戻り先です</translation>
         </message>
+        <message>
+            <source>Could not rename %1 to %2: the version would leave the list of %3's versions, which begin with %4%5</source>
+            <translation>%1 の名前を %2 に変更できませんでした: %3 のバージョンの一覧から外れます（バージョンは %4 で始まり%5もの）</translation>
+        </message>
+        <message>
+            <source> and end with .%1</source>
+            <translation>、.%1 で終わる</translation>
+        </message>
     </context>
     <context>
         <name>ExeFiles</name>
         <message>
             <source>A link to %1, not a version of %2: it cannot be picked</source>
             <translation>%1 へのリンクで、%2 のバージョンではありません。選択できません</translation>
+        </message>
+        <message>
+            <source>Space or Enter points the link to this version; the arrow keys only move between versions</source>
+            <translation>スペースキーか Enter キーでリンクをこのバージョンに向けます。矢印キーはバージョン間を移動するだけです</translation>
+        </message>
+        <message>
+            <source>%1 did not exist: it was made, leading to %2</source>
+            <translation>%1 がなかったので、%2 を指すように作りました</translation>
+        </message>
+        <message>
+            <source>%1 led to %2, which is gone: it leads to %3 now</source>
+            <translation>%1 が指していた %2 はなくなりました。今は %3 を指しています</translation>
         </message>
     </context>
     <context>

@@ -37,7 +37,7 @@ for file in ./usr/bin/quillfen ./usr/share/applications/org.quillfen.Quillfen.de
 done
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-for library in libc6 libqt5core5a libqt5gui5 libqt5widgets5 libqt5svg5 libstdc++6; do
+for library in libc6 libqt5core5a libqt5gui5 libqt5widgets5 libqt5svg5 libstdc++6 qttranslations5-l10n; do
     grep -q "\b$library\b" <<<"$depends" || fail "Depends lacks $library"
 done
 

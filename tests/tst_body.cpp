@@ -1,4 +1,5 @@
 #include "body.h"
+#include "startup.h"
 #include "history.h"
 #include "configstore.h"
 #include "rowdriver.h"
@@ -10,6 +11,10 @@
 #include <QScrollBar>
 #include <QMessageBox>
 #include <QTimer>
+#include <QGroupBox>
+#include <QMenu>
+#include <QSpinBox>
+#include <QTranslator>
 #include <QtTest>
 
 #include <fcntl.h>
@@ -31,6 +36,7 @@ private slots:
     void noTargets_formSize();
     void listing_newestFirstWithCurrentMarked();
     void listing_anotherLink_shownButNeverPicked();
+    void japanese_noEnglishLeft();
     void rename_outOfTheList_asksFirst_data();
     void rename_outOfTheList_asksFirst();
     void listing_undecodableName_counted();
@@ -226,6 +232,85 @@ void TestBody::listing_anotherLink_shownButNeverPicked()
     RowDriver::settle();
     QCOMPARE(dir->linkTarget(QStringLiteral("app.exe")), QStringLiteral("app-1.exe"));
     QCOMPARE(current(), QStringList {"app-1.exe"});
+}
+
+// The texts a user reads in a window: its title, its buttons, labels and
+// group titles, and its menus' entries.
+static QStringList visibleTexts(const QWidget *root)
+{
+    QStringList texts {root->windowTitle()};
+    for (const QWidget *widget : root->findChildren<QWidget *>()) {
+        if (!widget->isVisible())
+            continue;
+        if (auto *button = qobject_cast<const QAbstractButton *>(widget))
+            texts << button->text();
+        else if (auto *label = qobject_cast<const QLabel *>(widget))
+            texts << label->text();
+        else if (auto *group = qobject_cast<const QGroupBox *>(widget))
+            texts << group->title();
+    }
+    for (const QMenu *menu : root->findChildren<QMenu *>()) {
+        for (const QAction *action : menu->actions())
+            texts << action->text();
+    }
+    return texts;
+}
+
+// Every text the Japanese interface shows, the window's and Qt's own dialogs',
+// holds no English word; names of files, paths and a few proper names aside.
+void TestBody::japanese_noEnglishLeft()
+{
+    QTranslator ours;
+    QTranslator qt;
+    installTranslations(options, &ours, &qt);
+    for (int i = 1; i <= 5; ++i)
+        dir->add(QStringLiteral("app-%1.exe").arg(i), QByteArray::number(i));
+    dir->link(QStringLiteral("app-5.exe"), QStringLiteral("app.exe"));
+    addTarget(QStringLiteral(" app.exe \"%1\"").arg(dir->path()));
+    makeBody();
+    QStringList texts = visibleTexts(body.data());
+    QTimer answering;
+    connect(&answering, &QTimer::timeout, this, [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible())
+            return;
+        texts << visibleTexts(modal);
+        if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+            QAbstractButton *cancel = box->button(QMessageBox::Cancel);
+            (cancel ? cancel : box->buttons().first())->click();
+        } else if (modal->findChild<QSpinBox *>(QStringLiteral("KeepNewest"))) {
+            static_cast<QDialog *>(modal)->accept(); // on to the question
+        } else if (auto *dialog = qobject_cast<QDialog *>(modal)) {
+            dialog->reject();
+        }
+    });
+    answering.start(50);
+    for (const char *action : {"actionAbout", "actionAddVersion", "actionCleanUp"})
+        body->findChild<QAction *>(QLatin1String(action))->trigger();
+    QLineEdit *name = edit(rowNamed(QStringLiteral("app-2.exe")), "Name");
+    name->selectAll();
+    QTest::keyClicks(name, QStringLiteral("old-2.exe"));
+    QTest::keyClick(name, Qt::Key_Return);
+    RowDriver::settle();
+    QCoreApplication::removeTranslator(&qt);
+    QCoreApplication::removeTranslator(&ours);
+    QVERIFY2(texts.size() > 40, qPrintable(QString::number(texts.size())));
+    static const QRegularExpression markup(QStringLiteral("<[^>]*>|&\\w+;|\\S*[./:]\\S*|&"));
+    static const QRegularExpression word(QStringLiteral("[A-Za-z]{2,}"));
+    // Proper names, and the base name of the versions ("app").
+    static const QStringList names {"Quillfen", "Qt", "LGPL", "MIT", "OK", "Ctrl", "Alt", "app"};
+    QStringList english;
+    for (QString text : qAsConst(texts)) {
+        text.remove(markup);
+        for (auto found = word.globalMatch(text); found.hasNext();) {
+            if (!names.contains(found.next().captured())) {
+                english << text;
+                break;
+            }
+        }
+    }
+    english.removeDuplicates();
+    QVERIFY2(english.isEmpty(), qPrintable(english.join(QLatin1String(" | "))));
 }
 
 void TestBody::rename_outOfTheList_asksFirst_data()

@@ -204,7 +204,7 @@ void TestExeFile::construct_japaneseTexts()
     QCOMPARE(r->findChild<QPushButton *>(QStringLiteral("ChangeLinkB"))->text(),
              QStringLiteral("リンク化"));
     QCOMPARE(r->findChild<QPushButton *>(QStringLiteral("RenameB"))->text(),
-             QStringLiteral("Rename"));
+             QStringLiteral("名前の変更"));
     QVERIFY(r->findChild<QRadioButton *>(QStringLiteral("Select"))->text().isEmpty());
 }
 

@@ -1,4 +1,5 @@
 #include "cleanupdialog.h"
+#include "exefile.h"
 #include "versionactions.h"
 
 #include <QLocale>
@@ -73,6 +74,6 @@ void CleanUpDialog::showFreed()
     for (const QString &name : names)
         bytes += listing.entries.at(listing.indexOf(name)).size;
     Freed->setText(tr("Checked: %1, freeing %2")
-                       .arg(QString::number(names.size()), QLocale().formattedDataSize(bytes)));
+                       .arg(QString::number(names.size()), ExeFile::sizeText(bytes)));
     Buttons->button(QDialogButtonBox::Ok)->setEnabled(!names.isEmpty());
 }

@@ -95,7 +95,7 @@ bool ExeFile::eventFilter(QObject *watched, QEvent *event)
                 + tr("Born %1").arg(locale.toString(
                     QDateTime::fromMSecsSinceEpoch(entry.birthMsecs), QLocale::LongFormat));
         if (isFile)
-            tip += QLatin1Char('\n') + tr("Size %1").arg(locale.formattedDataSize(entry.size));
+            tip += QLatin1Char('\n') + tr("Size %1").arg(sizeText(entry.size));
         QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), tip, Name);
         return true;
     }
@@ -129,6 +129,14 @@ void ExeFile::showPath(QLineEdit *field, const QString &text, const QString &ful
 }
 
 ExeFile::~ExeFile() = default;
+
+QString ExeFile::sizeText(qint64 bytes)
+{
+    // Qt's own catalogue leaves "bytes" in English; the units above it are
+    // symbols (KiB, MiB) that read the same in every language.
+    return bytes < 1024 ? tr("%1 bytes").arg(QLocale().toString(bytes))
+                        : QLocale().formattedDataSize(bytes);
+}
 
 bool ExeFile::isPlainName(const QString &name)
 {

@@ -40,6 +40,9 @@ public:
     // until the set says otherwise.
     QFileInfo targetFile;
 
+    // A size for the user, in their language.
+    static QString sizeText(qint64 bytes);
+
     // A name that stays inside the row's directory and names an entry of its
     // own: not empty, not "." or "..", no separator and no NUL.
     static bool isPlainName(const QString &name);
