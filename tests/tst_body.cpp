@@ -743,8 +743,14 @@ void TestBody::keyboard_enterRenamesAndCtrlQQuits()
 void TestBody::darkPalette_fieldTextStaysReadable_data()
 {
     QTest::addColumn<QString>("field");
-    QTest::newRow("version") << "app-2.exe";
-    QTest::newRow("current") << "app-1.exe";
+    QTest::addColumn<bool>("dark");
+    for (const bool dark : {false, true}) {
+        const char *palette = dark ? "dark" : "default";
+        QTest::newRow(qPrintable(QStringLiteral("version, %1").arg(QLatin1String(palette))))
+            << "app-2.exe" << dark;
+        QTest::newRow(qPrintable(QStringLiteral("current, %1").arg(QLatin1String(palette))))
+            << "app-1.exe" << dark;
+    }
 }
 
 static double luminance(QRgb pixel)
@@ -757,29 +763,45 @@ static double luminance(QRgb pixel)
         + 0.0722 * channel(qBlue(pixel));
 }
 
-// A dark theme turns the text white; the pale fields must keep it dark: the
-// contrast between a field's background and its darkest text pixel.
+// The most a pixel of the image stands out from the background pixel.
+static double contrastWith(const QImage &image, QRgb background)
+{
+    double most = 1;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const double a = luminance(image.pixel(x, y)) + 0.05;
+            const double b = luminance(background) + 0.05;
+            most = qMax(most, qMax(a, b) / qMin(a, b));
+        }
+    }
+    return most;
+}
+
+// Qt's default palette and a dark theme's, which turns text white: a name
+// keeps 4.5:1 against its pale field, and the radio button 3:1 against the
+// row, measured from what is painted.
 void TestBody::darkPalette_fieldTextStaysReadable()
 {
     QFETCH(QString, field);
+    QFETCH(bool, dark);
     const QPalette original = QApplication::palette();
-    QPalette dark(QColor(45, 45, 45));
-    dark.setColor(QPalette::Base, QColor(30, 30, 30));
-    dark.setColor(QPalette::Text, Qt::white);
-    dark.setColor(QPalette::WindowText, Qt::white);
-    QApplication::setPalette(dark);
+    QPalette themed(QColor(45, 45, 45));
+    themed.setColor(QPalette::Base, QColor(30, 30, 30));
+    themed.setColor(QPalette::Text, Qt::white);
+    themed.setColor(QPalette::WindowText, Qt::white);
+    if (dark)
+        QApplication::setPalette(themed);
     openTwoVersions();
-    const QImage image = edit(rowNamed(field), "Name")->grab().toImage();
+    ExeFile *row = rowNamed(field);
+    const QImage name = edit(row, "Name")->grab().toImage();
+    const QImage radio = select(row)->grab().toImage();
     QApplication::setPalette(original);
 
-    const QRgb background = image.pixel(4, image.height() / 2);
-    double darkest = luminance(background);
-    for (int y = 3; y < image.height() - 3; ++y) {
-        for (int x = 3; x < image.width() - 3; ++x)
-            darkest = qMin(darkest, luminance(image.pixel(x, y)));
-    }
-    const double contrast = (luminance(background) + 0.05) / (darkest + 0.05);
-    QVERIFY2(contrast >= 4.5, qPrintable(QString::number(contrast)));
+    const QImage text = name.copy(3, 3, name.width() - 6, name.height() - 6);
+    const double readable = contrastWith(text, name.pixel(4, name.height() / 2));
+    QVERIFY2(readable >= 4.5, qPrintable(QString::number(readable)));
+    const double visible = contrastWith(radio, radio.pixel(0, 0));
+    QVERIFY2(visible >= 3, qPrintable(QString::number(visible)));
 }
 
 QTEST_MAIN(TestBody)

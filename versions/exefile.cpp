@@ -55,6 +55,16 @@ ExeFile::ExeFile(const VersionEntry &entry, QWidget *parent)
         dark.setColor(QPalette::Text, Qt::black);
         field->setPalette(dark);
     }
+    // The radio button is a white disc with a black dot and a dark ring in
+    // every theme (the style draws the ring darker than the window colour,
+    // which the button itself never fills), so that it shows on a light
+    // window and a dark one alike.
+    QPalette indicator = Select->palette();
+    indicator.setColor(QPalette::Window, QColor(128, 128, 128));
+    indicator.setColor(QPalette::Base, Qt::white);
+    indicator.setColor(QPalette::Text, Qt::black);
+    indicator.setColor(QPalette::WindowText, Qt::black);
+    Select->setPalette(indicator);
     Name->setStyleSheet(QLatin1String(VersionStyle));
     Link->setStyleSheet(QLatin1String(CurrentStyle));
     Link->hide();
