@@ -4,6 +4,9 @@
 #include "safefs.h"
 #include "versionactions.h"
 #include "versionlisting.h"
+#include "exefile.h"
+
+#include <QElapsedTimer>
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -414,7 +417,31 @@ int CommandRunner::add()
     QFileInfo target;
     if (const int status = actionTarget(&target))
         return status;
-    const ActionResult result = VersionActions(target, line.dryRun).add(line.operands.at(1));
+    VersionActions actions(target, line.dryRun);
+    // A progress line where someone watches, redrawn ten times a second;
+    // nothing where standard error goes to a file or a script.
+    QElapsedTimer shown;
+    bool drawn = false;
+    const QString name = QFileInfo(line.operands.at(1)).fileName();
+    if (SafeFs::standardErrorIsTerminal()) {
+        actions.setProgress([&](qint64 done, qint64 total) {
+            if (total > 0 && (!shown.isValid() || shown.elapsed() >= 100 || done == total)) {
+                shown.start();
+                drawn = true;
+                fputs(QStringLiteral("\r%1\x1b[K")
+                          .arg(tr("Copying %1: %2 of %3")
+                                   .arg(name, ExeFile::sizeText(done), ExeFile::sizeText(total)))
+                          .toLocal8Bit()
+                          .constData(),
+                      stderr);
+                fflush(stderr);
+            }
+            return true;
+        });
+    }
+    const ActionResult result = actions.add(line.operands.at(1));
+    if (drawn)
+        fputs("\n", stderr);
     return finish(result, result.ok ? QFileInfo(result.path).fileName() : QString());
 }
 

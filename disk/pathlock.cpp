@@ -4,7 +4,8 @@
 #include <QDeadlineTimer>
 #include <QThread>
 
-PathLock::PathLock(const QString &path, bool create, int waitMsecs)
+PathLock::PathLock(const QString &path, bool create, int waitMsecs,
+                   const std::function<bool()> &keepWaiting)
 {
     const QDeadlineTimer deadline(waitMsecs);
     for (;;) {
@@ -12,6 +13,10 @@ PathLock::PathLock(const QString &path, bool create, int waitMsecs)
         handle = SafeFs::tryLock(path, create, failure);
         if (handle >= 0 || !SafeFs::isBusy(failure))
             return;
+        if (keepWaiting && !keepWaiting()) {
+            gaveUp = true;
+            return;
+        }
         if (deadline.hasExpired()) {
             busy = true;
             return;

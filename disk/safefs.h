@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // The one place where links are made and replaced and version files renamed.
 // None of these ever removes or overwrites anything but a symbolic link of
 // ours or a second name of a file, so a version file (or whatever another
@@ -110,8 +112,15 @@ public:
     // stands under destPath: a copy cut short leaves only the temporary,
     // which removeStaleTemporaries takes away. *taken tells that something
     // took destPath meanwhile, so that another name can be tried.
+    // progress hears how many bytes are copied so far; where it returns
+    // false the copy stops, its temporary goes and *cancelled is set.
     static bool copyAsNew(const QString &source, const QString &destPath, bool *taken,
-                          FsError &error);
+                          FsError &error,
+                          const std::function<bool(qint64 copied)> &progress = {},
+                          bool *cancelled = nullptr);
+
+    // Standard error is a terminal, where a progress line can be redrawn.
+    static bool standardErrorIsTerminal();
 
     // Removes our own temporaries in dirPath that a killed process left
     // behind: links and copies with our temporary name pattern, untouched

@@ -352,8 +352,10 @@ static bool writeAll(int fd, const char *data, ssize_t size)
 }
 
 // Copies in to out and flushes out to disk; errno tells why it failed.
-static bool copyContents(int in, int out, mode_t mode)
+static bool copyContents(int in, int out, mode_t mode,
+                         const std::function<bool(qint64 copied)> &progress, bool *cancelled)
 {
+    qint64 copiedSoFar = 0;
     QByteArray buffer(1 << 16, Qt::Uninitialized);
     for (;;) {
         const ssize_t got = ::read(in, buffer.data(), size_t(buffer.size()));
@@ -365,6 +367,12 @@ static bool copyContents(int in, int out, mode_t mode)
             break;
         if (!writeAll(out, buffer.constData(), got))
             return false;
+        copiedSoFar += got;
+        if (progress && !progress(copiedSoFar)) {
+            *cancelled = true;
+            errno = ECANCELED;
+            return false;
+        }
     }
     // The mode asked of open() passed through the umask.
     return ::fchmod(out, mode) == 0 && ::fsync(out) == 0;
@@ -382,9 +390,13 @@ static void syncDirectoryOf(const QString &path)
 }
 
 bool SafeFs::copyAsNew(const QString &source, const QString &destPath, bool *taken,
-                       FsError &error)
+                       FsError &error, const std::function<bool(qint64 copied)> &progress,
+                       bool *cancelled)
 {
     *taken = false;
+    bool stopped = false;
+    if (cancelled)
+        *cancelled = false;
     const int in = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC);
     if (in < 0) {
         error.set(errno);
@@ -410,7 +422,9 @@ bool SafeFs::copyAsNew(const QString &source, const QString &destPath, bool *tak
         ::close(in);
         return false;
     }
-    const bool copied = copyContents(in, out, mode);
+    const bool copied = copyContents(in, out, mode, progress, &stopped);
+    if (cancelled)
+        *cancelled = stopped;
     int copyError = errno;
     const bool closed = ::close(out) == 0;
     if (copied && !closed)
@@ -628,4 +642,9 @@ int SafeFs::openForAppend(const QString &path, bool *endsInNewline, FsError &err
         last = '\n';
     *endsInNewline = last == '\n';
     return fd;
+}
+
+bool SafeFs::standardErrorIsTerminal()
+{
+    return ::isatty(STDERR_FILENO) == 1;
 }

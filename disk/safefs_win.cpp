@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <cstdio>
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
@@ -252,16 +253,32 @@ bool SafeFs::renameNoReplace(const QString &from, const QString &to, FsError &er
     return false;
 }
 
+// Relays CopyFileExW's progress; stopping cancels the copy.
+static DWORD CALLBACK copyProgress(LARGE_INTEGER, LARGE_INTEGER copied, LARGE_INTEGER,
+                                   LARGE_INTEGER, DWORD, DWORD, HANDLE, HANDLE, LPVOID data)
+{
+    const auto *progress = static_cast<const std::function<bool(qint64)> *>(data);
+    return !*progress || (*progress)(copied.QuadPart) ? PROGRESS_CONTINUE : PROGRESS_CANCEL;
+}
+
 bool SafeFs::copyAsNew(const QString &source, const QString &destPath, bool *taken,
-                       FsError &error)
+                       FsError &error, const std::function<bool(qint64 copied)> &progress,
+                       bool *cancelled)
 {
     *taken = false;
+    if (cancelled)
+        *cancelled = false;
     if (!isRegularFile(source) && !QFileInfo(source).isFile()) {
         error.set(ERROR_FILE_NOT_FOUND);
         return false;
     }
     const QString temp = temporaryNameFor(destPath);
-    if (!CopyFileW(native(source).c_str(), native(temp).c_str(), TRUE)) {
+    BOOL cancel = FALSE;
+    if (!CopyFileExW(native(source).c_str(), native(temp).c_str(), copyProgress,
+                     const_cast<std::function<bool(qint64)> *>(&progress), &cancel,
+                     COPY_FILE_FAIL_IF_EXISTS)) {
+        if (cancelled)
+            *cancelled = GetLastError() == ERROR_REQUEST_ABORTED;
         setLastError(error);
         return false;
     }
@@ -368,4 +385,9 @@ int SafeFs::openForAppend(const QString &path, bool *endsInNewline, FsError &err
         last = '\n';
     *endsInNewline = last == '\n';
     return fd;
+}
+
+bool SafeFs::standardErrorIsTerminal()
+{
+    return _isatty(_fileno(stderr)) != 0;
 }

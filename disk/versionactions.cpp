@@ -30,7 +30,10 @@ VersionActions::locked(const std::function<ActionResult(const VersionListing &)>
         const VersionListing listing = VersionListing::read(target);
         return finished(action(listing), listing);
     }
-    const PathLock lock(folder);
+    const PathLock lock(folder, false, PathLock::DefaultWaitMsecs,
+                        [this] { return !progress || progress(0, 0); });
+    if (lock.stopped())
+        return ActionResult::refused(tr("Cancelled: nothing was changed"));
     if (!lock.isLocked()) {
         if (lock.timedOut())
             return ActionResult::refused(
@@ -360,16 +363,21 @@ ActionResult VersionActions::add(const QString &source)
             return result;
         }
         FsError error;
+        const qint64 total = file.size();
+        const auto copied = [&](qint64 done) { return !progress || progress(done, total); };
         // A program that does not take the lock may take the free name
         // meanwhile: the next one is tried.
         for (int attempt = 0; attempt < 100; ++attempt) {
             const QString destination = nameFor(attempt);
             bool taken = false;
-            if (SafeFs::copyAsNew(source, destination, &taken, error)) {
+            bool cancelled = false;
+            if (SafeFs::copyAsNew(source, destination, &taken, error, copied, &cancelled)) {
                 result.path = destination;
                 result.added = fileNameOf(destination);
                 return result;
             }
+            if (cancelled)
+                return ActionResult::refused(tr("Cancelled: %1 was not added").arg(shown));
             if (!taken)
                 break;
         }

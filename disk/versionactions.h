@@ -75,6 +75,14 @@ public:
     // whose version is gone), links it to the newest version.
     ActionResult linkNewest();
 
+    // Hears how far a copy has come (done of total bytes; done is 0 while
+    // another Quillfen holds the folder); false cancels the action, which
+    // then changes nothing.
+    void setProgress(const std::function<bool(qint64 done, qint64 total)> &report)
+    {
+        progress = report;
+    }
+
     // The versions a clean-up that keeps the newest keep moves to the trash:
     // all but the newest keep versions, never the target itself, another
     // link or a version keptVersions names. Newest first.
@@ -119,6 +127,7 @@ private:
 
     QFileInfo target;
     bool dryRun;
+    std::function<bool(qint64 done, qint64 total)> progress;
 };
 
 #endif // VERSIONACTIONS_H

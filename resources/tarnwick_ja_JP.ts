@@ -119,6 +119,18 @@
             <source>Kept: %1, as %2</source>
             <translation>残すもの: %1（%2）</translation>
         </message>
+        <message>
+            <source>A copy is still running: %1 was not added; add it once the copy is done</source>
+            <translation>コピーがまだ実行中です: %1 は追加していません。コピーが終わってから追加してください</translation>
+        </message>
+        <message>
+            <source>%1 files</source>
+            <translation>%1 個のファイル</translation>
+        </message>
+        <message>
+            <source>Copying %1: %2 of %3</source>
+            <translation>%1 をコピー中: %3 のうち %2</translation>
+        </message>
     </context>
     <context>
         <name>CleanUpDialog</name>
@@ -402,6 +414,10 @@ $XDG_CONFIG_HOME/quillfen/config.cfg（~/.config/quillfen/config.cfg）を
             <source>%1; --force renames it all the same</source>
             <translation>%1。--force を付ければそれでも名前を変更します</translation>
         </message>
+        <message>
+            <source>Copying %1: %2 of %3</source>
+            <translation>%1 をコピー中: %3 のうち %2</translation>
+        </message>
     </context>
     <context>
         <name>ExeFile</name>
@@ -594,6 +610,14 @@ $XDG_CONFIG_HOME/quillfen/config.cfg（~/.config/quillfen/config.cfg）を
         <message>
             <source> and end with .%1</source>
             <translation>、.%1 で終わる</translation>
+        </message>
+        <message>
+            <source>Cancelled: nothing was changed</source>
+            <translation>取り消しました: 何も変更していません</translation>
+        </message>
+        <message>
+            <source>Cancelled: %1 was not added</source>
+            <translation>取り消しました: %1 は追加していません</translation>
         </message>
     </context>
     <context>

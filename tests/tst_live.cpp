@@ -1,4 +1,5 @@
 #include "body.h"
+#include "pathlock.h"
 #include "history.h"
 #include "configstore.h"
 #include "rowdriver.h"
@@ -17,6 +18,8 @@
 #include <QSpinBox>
 #include <QToolTip>
 #include <QListWidget>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QtTest>
 
 using namespace RowDriver;
@@ -42,6 +45,7 @@ private slots:
     void mixedChanges_showWhatAFreshWindowShows();
     void status_clearedByTheNextSuccess();
     void status_unknownConfigKeyNamed();
+    void add_inTheBackground_cancelLeavesNothing();
     void drop_addsTheFiles_data();
     void drop_addsTheFiles();
     void cleanUp_movesTheCheckedToTheTrash();
@@ -297,6 +301,42 @@ void TestLive::status_unknownConfigKeyNamed()
     QCOMPARE(rows(body.data()).size(), 3); // and the store keeps the line
 }
 
+// A copy runs beside the window: here it waits for another Quillfen that
+// holds the folder, long enough for the progress dialog to come and be
+// cancelled, while the window goes on answering. Cancel leaves no version
+// and no temporary; a second add meanwhile is refused and said.
+void TestLive::add_inTheBackground_cancelLeavesNothing()
+{
+    makeBody();
+    QTemporaryDir downloads;
+    QFile build(downloads.filePath(QStringLiteral("build.bin")));
+    QVERIFY(build.open(QIODevice::WriteOnly) && build.write("build") == 5);
+    build.close();
+    const QStringList before = dir->entries();
+    QScopedPointer<PathLock> anotherQuillfen(new PathLock(dir->path()));
+    QVERIFY(anotherQuillfen->isLocked());
+    int ticks = 0;
+    QTimer answering;
+    connect(&answering, &QTimer::timeout, this, [&] { ++ticks; });
+    answering.start(10);
+    body->addVersions({build.fileName()});
+    auto *progress = body->findChild<QProgressDialog *>(QStringLiteral("CopyProgress"));
+    QVERIFY(progress);
+    QTRY_VERIFY(progress->isVisible());
+    QVERIFY2(ticks >= 20, qPrintable(QString::number(ticks)));
+    body->addVersions({build.fileName()});
+    QVERIFY2(status(body.data()).startsWith(QStringLiteral("A copy is still running")),
+             qPrintable(status(body.data())));
+    progress->findChild<QPushButton *>()->click();
+    QTRY_VERIFY(!progress->isVisible());
+    QTRY_COMPARE(status(body.data()), QStringLiteral("Cancelled: nothing was changed"));
+    QCOMPARE(dir->entries(), before);
+    anotherQuillfen.reset();
+    body->addVersions({build.fileName()});
+    QTRY_COMPARE(rows(body.data()).size(), 4);
+    QCOMPARE(dir->entries().size(), before.size() + 1);
+}
+
 void TestLive::drop_addsTheFiles_data()
 {
     QTest::addColumn<QString>("onto");
@@ -331,6 +371,8 @@ void TestLive::drop_addsTheFiles()
     QVERIFY(enter.isAccepted());
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &drop);
+    // The copy runs in the background; the listing follows it.
+    QTRY_COMPARE_WITH_TIMEOUT(rows(body.data()).size(), 5, Heard);
     settle();
     if (!onto.isEmpty())
         QCOMPARE(static_cast<QLineEdit *>(target)->text(), textBefore);

@@ -15,6 +15,8 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProgressDialog>
+#include <QThread>
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
@@ -111,7 +113,15 @@ Body::Body(QWidget *parent)
     showStatus();
 }
 
-Body::~Body() = default;
+Body::~Body()
+{
+    // A copy still running is cancelled: it leaves no version and no
+    // temporary behind.
+    if (copier) {
+        cancelCopy = true;
+        copier->wait();
+    }
+}
 
 void Body::initTargets()
 {
@@ -498,13 +508,78 @@ void Body::chooseVersionsToAdd()
 
 void Body::addVersions(const QStringList &files)
 {
-    if (Targets->currentIndex() < 0)
+    if (Targets->currentIndex() < 0 || files.isEmpty())
         return;
-    VersionActions target(chosenTarget());
-    QVector<ActionResult> results;
+    if (copier) {
+        QStringList names;
+        for (const QString &file : files)
+            names << QFileInfo(file).fileName();
+        actionMessage = tr("A copy is still running: %1 was not added; add it once the copy is "
+                           "done")
+                            .arg(names.join(QLatin1String(", ")));
+        showStatus();
+        return;
+    }
+    // The copy runs on a thread of its own, so that the window keeps
+    // painting and answering; it shares nothing with the window but these
+    // counters and its results, which the window reads once it is done.
+    qint64 total = 0;
     for (const QString &file : files)
-        results << target.add(file);
-    report(results);
+        total += QFileInfo(file).size();
+    copyTotal = qMax<qint64>(total, 1);
+    copied = 0;
+    cancelCopy = false;
+    auto results = std::make_shared<QVector<ActionResult>>();
+    const QFileInfo target = chosenTarget();
+    copier = QThread::create([this, files, target, results] {
+        qint64 before = 0;
+        for (const QString &file : files) {
+            VersionActions actions(target);
+            actions.setProgress([this, before](qint64 done, qint64) {
+                copied = before + done;
+                return !cancelCopy;
+            });
+            results->append(actions.add(file));
+            before += QFileInfo(file).size();
+        }
+    });
+    copier->setObjectName(QStringLiteral("copier"));
+    if (!copyProgress) {
+        copyProgress = new QProgressDialog(this);
+        copyProgress->setObjectName(QStringLiteral("CopyProgress"));
+        copyProgress->setWindowModality(Qt::NonModal);
+        copyProgress->setMinimumDuration(500);
+        copyProgress->setRange(0, 1000);
+        copyProgress->setAutoClose(false);
+        copyProgress->setAutoReset(false);
+        connect(copyProgress, &QProgressDialog::canceled, this, [this] { cancelCopy = true; });
+        copyTick = new QTimer(this);
+        copyTick->setInterval(100);
+        connect(copyTick, &QTimer::timeout, this, &Body::showCopyProgress);
+    }
+    copyProgress->reset();
+    copyProgress->setWindowTitle(tr("Add Version"));
+    copyNames = files.size() == 1 ? QFileInfo(files.first()).fileName()
+                                  : tr("%1 files").arg(files.size());
+    showCopyProgress();
+    copyTick->start();
+    connect(copier, &QThread::finished, this, [this, results] {
+        copyTick->stop();
+        copyProgress->reset();
+        copier->deleteLater();
+        copier = nullptr;
+        report(*results);
+    });
+    copier->start();
+}
+
+void Body::showCopyProgress()
+{
+    const qint64 done = copied;
+    copyProgress->setLabelText(tr("Copying %1: %2 of %3")
+                                   .arg(copyNames, ExeFile::sizeText(done),
+                                        ExeFile::sizeText(copyTotal)));
+    copyProgress->setValue(int(done * 1000 / copyTotal));
 }
 
 void Body::report(const QVector<ActionResult> &results)

@@ -10,7 +10,10 @@
 #include <QMainWindow>
 #include <QTimer>
 
+#include <atomic>
+
 class QLabel;
+class QProgressDialog;
 
 // The main window: the target chooser and the listing of the chosen target's
 // versions.
@@ -26,7 +29,9 @@ public:
     // that a burst of them (a copy, an unpacked archive) makes one listing.
     static const int QuietMsecs = 150;
 
-    // Copies the files in as new versions of the chosen target.
+    // Copies the files in as new versions of the chosen target, on a
+    // thread of its own; after half a second a dialog shows the bytes
+    // copied, with Cancel. An add while a copy runs is refused.
     void addVersions(const QStringList &files);
 
 protected:
@@ -79,6 +84,7 @@ private:
     // Back to Previous Version is offered where the history has a version
     // to go back to.
     void updatePrevious();
+    void showCopyProgress();
 
     ExeFiles exeFiles;
     bool listingQueued = false;
@@ -93,6 +99,14 @@ private:
     QString stateMessage;
     QSize fittedFrame; // the frame's extent the window was last fitted with
     QLabel *emptyNote = nullptr; // says why the list is empty
+    // A copy in the background, and what it shares with the window.
+    QThread *copier = nullptr;
+    QProgressDialog *copyProgress = nullptr;
+    QTimer *copyTick = nullptr;
+    QString copyNames;
+    qint64 copyTotal = 1;
+    std::atomic<qint64> copied {0};
+    std::atomic<bool> cancelCopy {false};
 };
 
 #endif // BODY_H
