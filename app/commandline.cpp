@@ -17,8 +17,8 @@ const CommandName Commands[] = {
     {"to-link", CommandLine::ToLink, 1, 1},    {"rename", CommandLine::Rename, 3, 3},
     {"previous", CommandLine::Previous, 1, 1}, {"history", CommandLine::History, 0, 1},
     {"add", CommandLine::Add, 2, 2},           {"prune", CommandLine::Prune, 2, 2},
-    {"trash", CommandLine::Trash, 2, 2},
-    {"help", CommandLine::Help, 0, -1},        {"version", CommandLine::Version, 0, -1},
+    {"trash", CommandLine::Trash, 2, 2},       {"help", CommandLine::Help, 0, -1},
+    {"version", CommandLine::Version, 0, -1},
 };
 
 // Qt's options that take the next argument, as QGuiApplication and

@@ -1,10 +1,10 @@
 #include "commandrunner.h"
 #include "configstore.h"
+#include "exefile.h"
 #include "history.h"
 #include "safefs.h"
 #include "versionactions.h"
 #include "versionlisting.h"
-#include "exefile.h"
 
 #include <QElapsedTimer>
 
@@ -54,8 +54,8 @@ int CommandRunner::run()
     // Whatever refused, a script reading JSON gets JSON.
     if (line.json && status != Done && !printedJson) {
         const QString usageAt = lastComplaint.section(QLatin1Char('\n'), 0, 0);
-        printJson(QJsonObject {{QStringLiteral("changed"), false},
-                               {QStringLiteral("error"), usageAt}});
+        printJson(
+            QJsonObject {{QStringLiteral("changed"), false}, {QStringLiteral("error"), usageAt}});
     }
     return status;
 }
@@ -251,10 +251,9 @@ QString CommandRunner::planText(const ActionResult &result) const
         lines << tr("would add %1 as %2")
                      .arg(QFileInfo(line.operands.value(1)).fileName(), result.added);
     if (result.before != result.after && result.setAside != result.after)
-        lines << (result.before.isEmpty()
-                      ? tr("would point the link to %1").arg(result.after)
-                      : tr("would point the link to %1 instead of %2")
-                            .arg(result.after, result.before));
+        lines << (result.before.isEmpty() ? tr("would point the link to %1").arg(result.after)
+                                          : tr("would point the link to %1 instead of %2")
+                                                .arg(result.after, result.before));
     lines << result.trashed;
     for (const auto &version : result.kept)
         lines << tr("kept: %1, as %2").arg(version.first, version.second);
@@ -290,7 +289,7 @@ int CommandRunner::listTargets()
         }
         const QString linkPath = listing.linkPath();
         const bool isLink = SafeFs::isSymLink(linkPath);
-        const QString state = isLink ? QStringLiteral("link")
+        const QString state = isLink   ? QStringLiteral("link")
             : SafeFs::exists(linkPath) ? QStringLiteral("plain")
                                        : QStringLiteral("missing");
         all.append(QJsonObject {
@@ -399,11 +398,11 @@ int CommandRunner::history()
         if (!link.isEmpty() && record.link != link)
             continue;
         lines += History::format(record) + QLatin1Char('\n');
-        changes.append(QJsonObject {
-            {QStringLiteral("time"), record.time.toUTC().toString(Qt::ISODateWithMs)},
-            {QStringLiteral("link"), record.link},
-            {QStringLiteral("before"), nameOrNull(record.before)},
-            {QStringLiteral("after"), nameOrNull(record.after)}});
+        changes.append(
+            QJsonObject {{QStringLiteral("time"), record.time.toUTC().toString(Qt::ISODateWithMs)},
+                         {QStringLiteral("link"), record.link},
+                         {QStringLiteral("before"), nameOrNull(record.before)},
+                         {QStringLiteral("after"), nameOrNull(record.after)}});
     }
     if (line.json)
         printJson(changes);

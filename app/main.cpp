@@ -22,7 +22,6 @@ static int registerResources()
 }
 static const int resourcesRegistered = registerResources();
 
-
 // Commands, help, usage errors and the lack of a display are answered
 // without a window, so that none of them needs a display.
 static int runWithoutWindow(int argc, char *argv[], const CommandLine &line)
@@ -48,7 +47,8 @@ static int runWithoutWindow(int argc, char *argv[], const CommandLine &line)
     // none found is an empty configuration.
     const QString configFile = configFileName(options);
     if (needsConfig && !config.readFile(configFile)
-        && (options.hasOption(QStringLiteral("-c")) || options.hasOption(QStringLiteral("-config"))))
+        && (options.hasOption(QStringLiteral("-c"))
+            || options.hasOption(QStringLiteral("-config"))))
         return runner.refuseConfiguration(configFile);
     return runner.run();
 }

@@ -27,7 +27,8 @@ void installTranslations(const ConfigStore &options, QTranslator *ours, QTransla
     ours->load(QStringLiteral(":tarnwick_ja_JP"), QCoreApplication::applicationDirPath(), QString(),
                QString());
     QCoreApplication::installTranslator(ours);
-    if (qt->load(QStringLiteral("qtbase_ja"), QLibraryInfo::location(QLibraryInfo::TranslationsPath)))
+    if (qt->load(QStringLiteral("qtbase_ja"),
+                 QLibraryInfo::location(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(qt);
 }
 

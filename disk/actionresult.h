@@ -1,8 +1,8 @@
 #ifndef ACTIONRESULT_H
 #define ACTIONRESULT_H
 
-#include <QString>
 #include <QPair>
+#include <QString>
 #include <QStringList>
 #include <QVector>
 

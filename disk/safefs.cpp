@@ -3,9 +3,9 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <QUrl>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QUrl>
 
 static const QLatin1String TemporaryMark(".quillfen-");
 

@@ -93,8 +93,7 @@ public:
     // Gives the file at from the further name to, a hard link, never
     // replacing anything at to. *unsupported tells a file system that has no
     // hard links from any other failure.
-    static bool addName(const QString &from, const QString &to, bool *unsupported,
-                        FsError &error);
+    static bool addName(const QString &from, const QString &to, bool *unsupported, FsError &error);
     // Removes the name only while it is the same file as other, so that the
     // content stays reachable under other.
     static bool removeNameIfSame(const QString &name, const QString &other, FsError &error);
@@ -115,8 +114,7 @@ public:
     // progress hears how many bytes are copied so far; where it returns
     // false the copy stops, its temporary goes and *cancelled is set.
     static bool copyAsNew(const QString &source, const QString &destPath, bool *taken,
-                          FsError &error,
-                          const std::function<bool(qint64 copied)> &progress = {},
+                          FsError &error, const std::function<bool(qint64 copied)> &progress = {},
                           bool *cancelled = nullptr);
 
     // Standard error is a terminal, where a progress line can be redrawn.
@@ -170,8 +168,7 @@ private:
     static QString temporaryNameFor(const QString &path);
     // Sets a file aside by renaming it and linking its old name to the new:
     // where hard links are not to be had, the name is missing for a moment.
-    static bool setAsideByRenaming(const QString &path, const QString &asidePath,
-                                   FsError &error);
+    static bool setAsideByRenaming(const QString &path, const QString &asidePath, FsError &error);
 #ifdef Q_OS_UNIX
     static QByteArray makeTemporaryLink(const QString &target, const QString &linkPath,
                                         FsError &error);

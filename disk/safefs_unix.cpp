@@ -43,8 +43,7 @@ static int exchangeNames(const QByteArray &a, const QByteArray &b)
 #endif
 }
 
-QByteArray SafeFs::makeTemporaryLink(const QString &target, const QString &linkPath,
-                                     FsError &error)
+QByteArray SafeFs::makeTemporaryLink(const QString &target, const QString &linkPath, FsError &error)
 {
     const QByteArray text = QFile::encodeName(linkText(target, linkPath));
     for (int attempt = 0; attempt < 16; ++attempt) {
@@ -389,9 +388,8 @@ static void syncDirectoryOf(const QString &path)
     }
 }
 
-bool SafeFs::copyAsNew(const QString &source, const QString &destPath, bool *taken,
-                       FsError &error, const std::function<bool(qint64 copied)> &progress,
-                       bool *cancelled)
+bool SafeFs::copyAsNew(const QString &source, const QString &destPath, bool *taken, FsError &error,
+                       const std::function<bool(qint64 copied)> &progress, bool *cancelled)
 {
     *taken = false;
     bool stopped = false;

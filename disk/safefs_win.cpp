@@ -103,8 +103,8 @@ bool SafeFs::leadToSameFile(const QString &a, const QString &b)
 QStringList SafeFs::entryNames(const QString &dirPath, QStringList *)
 {
     QStringList names;
-    for (const QString &name :
-         QDir(dirPath).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+    for (const QString &name : QDir(dirPath).entryList(QDir::AllEntries | QDir::Hidden
+                                                       | QDir::System | QDir::NoDotAndDotDot)) {
         if (!name.startsWith(QLatin1Char('.')))
             names << name;
     }
@@ -125,8 +125,8 @@ SafeFs::EntryStat SafeFs::statEntry(const QString &path)
         return result;
     result.isFile = !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
     result.size = (qint64(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-    const qint64 ticks = (qint64(info.ftCreationTime.dwHighDateTime) << 32)
-        | info.ftCreationTime.dwLowDateTime;
+    const qint64 ticks
+        = (qint64(info.ftCreationTime.dwHighDateTime) << 32) | info.ftCreationTime.dwLowDateTime;
     // 100 ns ticks since 1601.
     result.birthKnown = ticks != 0;
     result.birthMsecs = ticks / 10000 - Q_INT64_C(11644473600000);
@@ -162,13 +162,13 @@ bool SafeFs::createLink(const QString &target, const QString &linkPath, FsError 
 
 // A new link under a hidden name beside linkPath, then renamed over the name
 // once it was checked to hold a link or a second name of asideOf.
-static bool replaceWithNewLink(const QString &target, const QString &linkPath,
-                               const QString &temp, const QString &asideOf, FsError &error)
+static bool replaceWithNewLink(const QString &target, const QString &linkPath, const QString &temp,
+                               const QString &asideOf, FsError &error)
 {
     if (!SafeFs::createLink(target, temp, error))
         return false;
-    const bool replaceable = asideOf.isEmpty() ? SafeFs::isSymLink(linkPath)
-                                               : SafeFs::sameFile(linkPath, asideOf);
+    const bool replaceable
+        = asideOf.isEmpty() ? SafeFs::isSymLink(linkPath) : SafeFs::sameFile(linkPath, asideOf);
     if (replaceable
         && MoveFileExW(native(temp).c_str(), native(linkPath).c_str(), MOVEFILE_REPLACE_EXISTING))
         return true;
@@ -261,9 +261,8 @@ static DWORD CALLBACK copyProgress(LARGE_INTEGER, LARGE_INTEGER copied, LARGE_IN
     return !*progress || (*progress)(copied.QuadPart) ? PROGRESS_CONTINUE : PROGRESS_CANCEL;
 }
 
-bool SafeFs::copyAsNew(const QString &source, const QString &destPath, bool *taken,
-                       FsError &error, const std::function<bool(qint64 copied)> &progress,
-                       bool *cancelled)
+bool SafeFs::copyAsNew(const QString &source, const QString &destPath, bool *taken, FsError &error,
+                       const std::function<bool(qint64 copied)> &progress, bool *cancelled)
 {
     *taken = false;
     if (cancelled)
@@ -282,8 +281,8 @@ bool SafeFs::copyAsNew(const QString &source, const QString &destPath, bool *tak
         setLastError(error);
         return false;
     }
-    const HANDLE copy = CreateFileW(native(temp).c_str(), GENERIC_WRITE, 0, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE copy = CreateFileW(native(temp).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
     const bool flushed = copy != INVALID_HANDLE_VALUE && FlushFileBuffers(copy);
     if (!flushed)
         setLastError(error);
@@ -327,7 +326,8 @@ qintptr SafeFs::tryLock(const QString &path, bool, FsError &error)
     const QByteArray key = QCryptographicHash::hash(
         QDir::cleanPath(QFileInfo(path).absoluteFilePath()).toLower().toUtf8(),
         QCryptographicHash::Sha1);
-    const std::wstring name = L"Global\\quillfen-" + QString::fromLatin1(key.toHex()).toStdWString();
+    const std::wstring name
+        = L"Global\\quillfen-" + QString::fromLatin1(key.toHex()).toStdWString();
     const HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
     if (!mutex) {
         setLastError(error);
@@ -372,9 +372,9 @@ int SafeFs::openForAppend(const QString &path, bool *endsInNewline, FsError &err
         error.setText(QCoreApplication::translate("SafeFs", "it is not a regular file"));
         return -1;
     }
-    const int fd = _wopen(native(path).c_str(),
-                          _O_RDWR | _O_APPEND | _O_CREAT | _O_BINARY | _O_NOINHERIT,
-                          _S_IREAD | _S_IWRITE);
+    const int fd
+        = _wopen(native(path).c_str(), _O_RDWR | _O_APPEND | _O_CREAT | _O_BINARY | _O_NOINHERIT,
+                 _S_IREAD | _S_IWRITE);
     if (fd < 0) {
         setLastError(error);
         return -1;

@@ -59,8 +59,7 @@ ActionResult VersionActions::finished(ActionResult result, const VersionListing 
     return result;
 }
 
-void VersionActions::record(ActionResult *result, const QString &before,
-                            const QString &after) const
+void VersionActions::record(ActionResult *result, const QString &before, const QString &after) const
 {
     QString error;
     if (!History::append(target.absoluteFilePath(), before, after, &error))
@@ -110,8 +109,8 @@ ActionResult VersionActions::pointLink(const VersionListing &listing,
         return result;
     FsError error;
     if (!SafeFs::pointLinkTo(versionPath, linkPath, error))
-        return ActionResult::refused(tr("Could not point %1 to %2: %3")
-                                         .arg(fileNameOf(linkPath), result.after, error.text));
+        return ActionResult::refused(
+            tr("Could not point %1 to %2: %3").arg(fileNameOf(linkPath), result.after, error.text));
     record(&result, before, versionPath);
     return result;
 }
@@ -208,8 +207,7 @@ bool VersionActions::isPlainName(const QString &name)
     return true;
 }
 
-ActionResult VersionActions::rename(const QString &version, const QString &newName,
-                                    bool mayLeave)
+ActionResult VersionActions::rename(const QString &version, const QString &newName, bool mayLeave)
 {
     return locked([&](const VersionListing &listing) {
         ActionResult refusal;
@@ -430,8 +428,8 @@ QVector<QPair<QString, QString>> VersionActions::keptVersions(const VersionListi
 {
     // What the link finally leads to, through however many links.
     const QString linkPath = listing.linkPath();
-    const QString reached = SafeFs::isSymLink(linkPath) ? QFileInfo(linkPath).canonicalFilePath()
-                                                        : QString();
+    const QString reached
+        = SafeFs::isSymLink(linkPath) ? QFileInfo(linkPath).canonicalFilePath() : QString();
     QVector<QPair<QString, QString>> kept;
     for (int i = 0; i < listing.entries.size(); ++i) {
         if (!listing.isVersion(i))

@@ -1,19 +1,19 @@
 #include "body.h"
-#include "startup.h"
-#include "history.h"
 #include "configstore.h"
+#include "history.h"
 #include "rowdriver.h"
 #include "safefs.h"
+#include "startup.h"
 #include "versiondir.h"
 
+#include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
 #include <QScreen>
 #include <QScrollBar>
-#include <QMessageBox>
-#include <QTimer>
-#include <QGroupBox>
-#include <QMenu>
 #include <QSpinBox>
+#include <QTimer>
 #include <QTranslator>
 #include <QtTest>
 
@@ -318,10 +318,18 @@ void TestBody::rename_outOfTheList_asksFirst_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("answer"); // "" where nothing is asked
     QTest::addColumn<QString>("afterwards"); // the file's name
-    QTest::newRow("another base, cancelled") << "old-app-2.exe" << "Cancel" << "app-2.exe";
-    QTest::newRow("another base, confirmed") << "old-app-2.exe" << "Yes" << "old-app-2.exe";
-    QTest::newRow("another suffix, confirmed") << "app-2.exe.bak" << "Yes" << "app-2.exe.bak";
-    QTest::newRow("in the list, nothing asked") << "app-2b.exe" << "" << "app-2b.exe";
+    QTest::newRow("another base, cancelled") << "old-app-2.exe"
+                                             << "Cancel"
+                                             << "app-2.exe";
+    QTest::newRow("another base, confirmed") << "old-app-2.exe"
+                                             << "Yes"
+                                             << "old-app-2.exe";
+    QTest::newRow("another suffix, confirmed") << "app-2.exe.bak"
+                                               << "Yes"
+                                               << "app-2.exe.bak";
+    QTest::newRow("in the list, nothing asked") << "app-2b.exe"
+                                                << ""
+                                                << "app-2b.exe";
 }
 
 // A new name that takes the version out of the list is asked about first,
@@ -350,8 +358,9 @@ void TestBody::rename_outOfTheList_asksFirst()
     RowDriver::settle();
     QCOMPARE(asked.isEmpty(), answer.isEmpty());
     QVERIFY(QFileInfo::exists(dir->path(afterwards)));
-    QCOMPARE(rowNames().contains(afterwards), afterwards.startsWith(QLatin1String("app"))
-                                                  && afterwards.endsWith(QLatin1String(".exe")));
+    QCOMPARE(rowNames().contains(afterwards),
+             afterwards.startsWith(QLatin1String("app"))
+                 && afterwards.endsWith(QLatin1String(".exe")));
 }
 
 // A name that is not UTF-8 cannot be acted upon exactly: it is left out, and
@@ -399,10 +408,12 @@ void TestBody::listing_missingLink()
     // No change without a record: the status bar says it, the history has
     // it, and Back undoes it once the old version is back.
     QCOMPARE(History::read(&ok, &error).size(), recorded + 1);
-    QCOMPARE(status(),
-             dangling ? QStringLiteral("%1 led to app-0.exe, which is gone: it leads to app-2.exe now")
-                            .arg(target)
-                      : QStringLiteral("%1 did not exist: it was made, leading to app-2.exe").arg(target));
+    QCOMPARE(
+        status(),
+        dangling
+            ? QStringLiteral("%1 led to app-0.exe, which is gone: it leads to app-2.exe now")
+                  .arg(target)
+            : QStringLiteral("%1 did not exist: it was made, leading to app-2.exe").arg(target));
     if (!dangling)
         return;
     dir->add(QStringLiteral("app-0.exe"), "0");
@@ -589,8 +600,8 @@ void TestBody::pick_byKeyboard_data()
     QTest::newRow("down, space") << QList<int> {Qt::Key_Down, Qt::Key_Space} << "app-2.exe"
                                  << "app-2.exe";
     QTest::newRow("past three to the fourth, enter")
-        << QList<int> {Qt::Key_Up, Qt::Key_Up, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down,
-                       Qt::Key_Return}
+        << QList<int> {Qt::Key_Up,   Qt::Key_Up,   Qt::Key_Down,
+                       Qt::Key_Down, Qt::Key_Down, Qt::Key_Return}
         << "app-2.exe"
         << "app-2.exe";
     QTest::newRow("end, enter") << QList<int> {Qt::Key_End, Qt::Key_Enter} << "app-1.exe"
@@ -637,7 +648,8 @@ void TestBody::pick_byKeyboard()
     }
     QCOMPARE(QApplication::focusWidget(), select(rowNamed(focused)));
     QCOMPARE(current(), QStringList {picked});
-    QCOMPARE(History::read(&ok, &error).size() - recorded, picked == QLatin1String("app-3.exe") ? 0 : 1);
+    QCOMPARE(History::read(&ok, &error).size() - recorded,
+             picked == QLatin1String("app-3.exe") ? 0 : 1);
 }
 
 void TestBody::toLink_button_setsPlainTargetAside()

@@ -149,8 +149,9 @@ TestCommandLine::Run TestCommandLine::quillfen(const QStringList &arguments)
     QStringList words = arguments;
     if (words.value(0) == QLatin1String("strace")) {
         const int end = words.indexOf(QStringLiteral("--"));
-        words = words.mid(1, end - 1) + QStringList {QStringLiteral("-f"), QStringLiteral("-o"),
-                                                     QStringLiteral("/dev/null"), program}
+        words = words.mid(1, end - 1)
+            + QStringList {QStringLiteral("-f"), QStringLiteral("-o"), QStringLiteral("/dev/null"),
+                           program}
             + words.mid(end + 1);
         program = QStringLiteral("strace");
         // The leak checker cannot work under a tracer.
@@ -265,8 +266,8 @@ void TestCommandLine::command_data()
         "the version would leave the list of app.exe's versions, which begin with app and end with "
         ".exe; --force renames it all the same",
         one);
-    row("rename out of the list, forced", "link", "", "-e --rename app.exe app-2.exe old.exe --force",
-        0, "", "", one);
+    row("rename out of the list, forced", "link", "",
+        "-e --rename app.exe app-2.exe old.exe --force", 0, "", "", one);
     row("rename to a taken name", "link", "", "-e --rename app.exe app-1.exe app-3.exe", 1, "",
         "Could not rename app-1.exe to app-3.exe: the name is taken", one);
     row("rename out of the directory", "link", "", "-e --rename app.exe app-2.exe ../x.exe", 1, "",
@@ -308,8 +309,9 @@ void TestCommandLine::command_data()
         one);
     row("prune, dry run", "link", "", "-e --prune app.exe 1 --dry-run", 0,
         "app-2.exe\nkept: app-1.exe, as it is the version in use\n", "", one);
-    row("prune keeps the way back", "link", "--set app.exe app-2.exe", "-e --prune app.exe 0 --json",
-        0, "json:trashed=[app-3.exe] kept.0.name=app-2.exe kept.1.name=app-1.exe kept.1.reason~Back",
+    row("prune keeps the way back", "link", "--set app.exe app-2.exe",
+        "-e --prune app.exe 0 --json", 0,
+        "json:trashed=[app-3.exe] kept.0.name=app-2.exe kept.1.name=app-1.exe kept.1.reason~Back",
         "", "app-2.exe");
     row("prune, the one in use stays", "link", "", "-e --prune app.exe 0", 0,
         "app-3.exe\napp-2.exe\n", "", one);
@@ -334,16 +336,17 @@ void TestCommandLine::command_data()
         "", one);
     row("set as JSON", "link", "", "-e --set app.exe app-2.exe --json", 0,
         "json:changed=true before=app-1.exe after=app-2.exe", "", "app-2.exe");
-    row("set to the version in use changes nothing", "link", "", "--json -e --set app.exe app-1.exe",
-        0, "json:changed=false before=app-1.exe after=app-1.exe", "", one);
+    row("set to the version in use changes nothing", "link", "",
+        "--json -e --set app.exe app-1.exe", 0,
+        "json:changed=false before=app-1.exe after=app-1.exe", "", one);
     row("set, dry run", "link", "", "-e --set app.exe app-2.exe --dry-run", 0,
         "would point the link to app-2.exe instead of app-1.exe\n", "", one);
-    row("set, dry run of a plain target", "plain", "", "-e --set app.exe app-2.exe --dry-run --json",
-        0, "json:changed=true dry_run=true set_aside=DATED before=null after=app-2.exe", "",
+    row("set, dry run of a plain target", "plain", "",
+        "-e --set app.exe app-2.exe --dry-run --json", 0,
+        "json:changed=true dry_run=true set_aside=DATED before=null after=app-2.exe", "",
         "<plain>");
     row("set, refused as JSON", "link", "", "-e --set app.exe nope.exe --json", 2,
-        "json:changed=false error~nope.exe", "nope.exe is not a version",
-        one);
+        "json:changed=false error~nope.exe", "nope.exe is not a version", one);
     row("set by the link's path, no configuration", "link", "",
         "-e -c WORK/empty.cfg --set DIR/app.exe app-2.exe --json", 0,
         "json:changed=true after=app-2.exe", "", "app-2.exe");
@@ -363,9 +366,9 @@ void TestCommandLine::command_data()
         "same.bin is already a version of app.exe, as app-2.exe", one);
     row("add, a copy of a version as JSON", "link", "", "-e --add app.exe WORK/same.bin --json", 0,
         "json:changed=false version=app-2.exe", "", one);
-    row("rename, dry run as JSON", "link", "", "-e --rename app.exe app-1.exe app-1b.exe --dry-run --json",
-        0, "json:changed=true renamed.from=app-1.exe renamed.to=app-1b.exe after=app-1b.exe", "",
-        one);
+    row("rename, dry run as JSON", "link", "",
+        "-e --rename app.exe app-1.exe app-1b.exe --dry-run --json", 0,
+        "json:changed=true renamed.from=app-1.exe renamed.to=app-1b.exe after=app-1b.exe", "", one);
     row("previous as JSON", "link", "--set app.exe app-2.exe", "-e --previous app.exe --json", 0,
         "json:changed=true before=app-2.exe after=app-1.exe", "", one);
     row("prune as JSON", "link", "", "-e --prune app.exe 0 --json", 0,
@@ -378,8 +381,8 @@ void TestCommandLine::command_data()
     row("trash, not there as JSON", "link", "", "-e --trash app.exe app-9.exe --json", 0,
         "json:changed=false trashed=[]", "", one);
     row("history as JSON", "link", "--set app.exe app-2.exe", "--history app.exe --json", 0,
-        "json:0.link=DIR/app.exe 0.before=DIR/app-1.exe 0.after=DIR/app-2.exe 0.time~Z 1=null",
-        "", "app-2.exe");
+        "json:0.link=DIR/app.exe 0.before=DIR/app-1.exe 0.after=DIR/app-2.exe 0.time~Z 1=null", "",
+        "app-2.exe");
     row("unknown option with two dashes", "link", "", "-e --bogus", 2, "",
         "unknown option --bogus\nUsage:", one);
     row("two commands", "link", "", "-e --list --history", 2, "", "only one command", one);
@@ -398,8 +401,9 @@ void TestCommandLine::command_data()
         "nope.exe は app.exe のバージョンではありません", one);
     row("-c names a configuration that is not there", "link", "", "-e -c missing.cfg --list", 1, "",
         "Could not read the configuration WORK/missing.cfg: there is no such file", one);
-    row("-config names a folder, as JSON", "link", "", "-e -config DIR --set app.exe app-2.exe --json",
-        1, "json:changed=false error~regular", "not a regular file", one);
+    row("-config names a folder, as JSON", "link", "",
+        "-e -config DIR --set app.exe app-2.exe --json", 1, "json:changed=false error~regular",
+        "not a regular file", one);
     row("history, a pipe in its place", "link", "fifo history", "-e --set app.exe app-2.exe", 0, "",
         "history .* could not be written: it is not a regular file", "app-2.exe");
     row("history, a line cut short before", "link", "cut history; --set app.exe app-2.exe",
@@ -451,9 +455,9 @@ void TestCommandLine::command()
             QVERIFY(QDir(work->path()).mkpath(QStringLiteral("state/quillfen")));
             QFile history(work->filePath(QStringLiteral("state/quillfen/history")));
             QVERIFY(history.open(QIODevice::WriteOnly));
-            history.write(substituted(QStringLiteral("2026-12-01T00:00:00.000Z\tDIR/app.exe\tDIR/ap"),
-                                      false)
-                              .toUtf8());
+            history.write(
+                substituted(QStringLiteral("2026-12-01T00:00:00.000Z\tDIR/app.exe\tDIR/ap"), false)
+                    .toUtf8());
         } else if (step == QLatin1String("lock")) {
             held.reset(new PathLock(dir->path()));
             QVERIFY(held->isLocked());
@@ -505,7 +509,8 @@ void TestCommandLine::command()
             QVERIFY2(part ? value.contains(wanted) : value == wanted,
                      qPrintable(field + QLatin1String(" in ") + run.out));
         }
-        unchanged = unchanged || jsonText(json, QStringLiteral("changed")) == QLatin1String("false");
+        unchanged
+            = unchanged || jsonText(json, QStringLiteral("changed")) == QLatin1String("false");
     } else {
         const QRegularExpression printed(
             QRegularExpression::anchoredPattern(substituted(out, true)),
@@ -531,7 +536,8 @@ void TestCommandLine::command()
     for (const QString &name : dir->entries())
         after << QString::fromUtf8(dir->read(name));
     const QDir trash(work->filePath(QStringLiteral("data/Trash/files")));
-    if ((arguments.contains(QLatin1String("--prune")) || arguments.contains(QLatin1String("--trash")))
+    if ((arguments.contains(QLatin1String("--prune"))
+         || arguments.contains(QLatin1String("--trash")))
         && !arguments.contains(QLatin1String("--dry-run"))) {
         for (const QString &name : trash.entryList(QDir::Files))
             after << QString::fromUtf8(VersionDir::readFile(trash.filePath(name)));
@@ -595,11 +601,12 @@ void TestCommandLine::pruneAgainstSet_linkNeverDanglesNoVersionLost()
                  {QStringLiteral("-c"),
                   QStringLiteral("while :; do for v in 1 2; do \"$Q\" -e --set app.exe app-$v.exe "
                                  ">/dev/null 2>&1; done; done")});
-    pruner.start(QStringLiteral("sh"),
-                 {QStringLiteral("-c"),
-                  QStringLiteral("while :; do \"$Q\" -e --prune app.exe 1 >/dev/null 2>&1; "
-                                 "for f in \"$T\"/files/*; do [ -e \"$f\" ] && mv -n \"$f\" \"$D\"/; "
-                                 "done; rm -f \"$T\"/info/*; done")});
+    pruner.start(
+        QStringLiteral("sh"),
+        {QStringLiteral("-c"),
+         QStringLiteral("while :; do \"$Q\" -e --prune app.exe 1 >/dev/null 2>&1; "
+                        "for f in \"$T\"/files/*; do [ -e \"$f\" ] && mv -n \"$f\" \"$D\"/; "
+                        "done; rm -f \"$T\"/info/*; done")});
     QVERIFY(setter.waitForStarted() && pruner.waitForStarted());
     const QString link = dir->path(QStringLiteral("app.exe"));
     int samples = 0;

@@ -1,7 +1,7 @@
 #include "body.h"
-#include "pathlock.h"
-#include "history.h"
 #include "configstore.h"
+#include "history.h"
+#include "pathlock.h"
 #include "rowdriver.h"
 #include "safefs.h"
 #include "versiondir.h"
@@ -11,15 +11,15 @@
 #include <QDialog>
 #include <QFileSystemWatcher>
 #include <QLabel>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QToolTip>
-#include <QListWidget>
-#include <QProgressDialog>
-#include <QPushButton>
 #include <QtTest>
 
 using namespace RowDriver;
@@ -353,10 +353,12 @@ void TestLive::drop_addsTheFiles()
     makeBody();
     QWidget *target = onto.isEmpty()
         ? static_cast<QWidget *>(body.data())
-        : rowNamed(body.data(), onto == QLatin1String("Name") ? QStringLiteral("app-1.exe")
-                                                              : QStringLiteral("app.exe"))
+        : rowNamed(body.data(),
+                   onto == QLatin1String("Name") ? QStringLiteral("app-1.exe")
+                                                 : QStringLiteral("app.exe"))
               ->findChild<QLineEdit *>(onto);
-    const QString textBefore = onto.isEmpty() ? QString() : static_cast<QLineEdit *>(target)->text();
+    const QString textBefore
+        = onto.isEmpty() ? QString() : static_cast<QLineEdit *>(target)->text();
     QTemporaryDir downloads;
     QList<QUrl> urls;
     for (const char *name : {"build-a.bin", "build-b.bin"}) {
@@ -399,7 +401,8 @@ void TestLive::cleanUp_movesTheCheckedToTheTrash()
     dir->add(QStringLiteral("app-4.exe"), "4");
     // The link led to app-2.exe before: Back returns there.
     QString error;
-    QVERIFY(History::append(dir->path(QStringLiteral("app.exe")), dir->path(QStringLiteral("app-2.exe")),
+    QVERIFY(History::append(dir->path(QStringLiteral("app.exe")),
+                            dir->path(QStringLiteral("app-2.exe")),
                             dir->path(QStringLiteral("app-1.exe")), &error));
     makeBody();
     // The dialog keeps the newest one and checks the older one but not
@@ -415,9 +418,10 @@ void TestLive::cleanUp_movesTheCheckedToTheTrash()
             if (auto *keep = dialog->findChild<QSpinBox *>(QStringLiteral("KeepNewest"))) {
                 keep->setValue(1);
                 freed = dialog->findChild<QLabel *>(QStringLiteral("Freed"))->text();
-                const QListWidgetItem *back = dialog->findChild<QListWidget *>(QStringLiteral("Versions"))
-                                                  ->findItems(QStringLiteral("app-2.exe"), Qt::MatchStartsWith)
-                                                  .value(0);
+                const QListWidgetItem *back
+                    = dialog->findChild<QListWidget *>(QStringLiteral("Versions"))
+                          ->findItems(QStringLiteral("app-2.exe"), Qt::MatchStartsWith)
+                          .value(0);
                 if (back && !(back->flags() & Qt::ItemIsEnabled))
                     wayBack = back->toolTip();
                 dialog->accept();
@@ -434,9 +438,11 @@ void TestLive::cleanUp_movesTheCheckedToTheTrash()
     QCOMPARE(freed, QStringLiteral("Checked: 1, freeing 1 bytes"));
     QVERIFY2(wayBack.endsWith(QStringLiteral("Kept: Back to Previous Version returns to it")),
              qPrintable(wayBack));
-    QCOMPARE(asked, QStringLiteral("app-3.exe\nKept: app-2.exe, as Back to Previous Version "
-                                   "returns to it\nKept: app-1.exe, as it is the version in use"));
-    QCOMPARE(rowNames(body.data()), (QStringList {"app.exe", "app-4.exe", "app-2.exe", "app-1.exe"}));
+    QCOMPARE(asked,
+             QStringLiteral("app-3.exe\nKept: app-2.exe, as Back to Previous Version "
+                            "returns to it\nKept: app-1.exe, as it is the version in use"));
+    QCOMPARE(rowNames(body.data()),
+             (QStringList {"app.exe", "app-4.exe", "app-2.exe", "app-1.exe"}));
     QCOMPARE(QDir(data.filePath(QStringLiteral("Trash/files"))).entryList(QDir::Files),
              (QStringList {"app-3.exe"}));
     qunsetenv("XDG_DATA_HOME");

@@ -95,7 +95,8 @@ void TestOutside::versionDeletedBeforePick_linkStays()
     QCOMPARE(rowNames(), (QStringList {"app.exe", "app-3.exe", "app-2.exe"}));
     QVERIFY(RowDriver::select(rowNamed(QStringLiteral("app-2.exe")))->isChecked());
     QCOMPARE(dir->entries(), (QStringList {"app-2.exe", "app-3.exe", "app.exe"}));
-    QCOMPARE(status(), QStringLiteral("app-1.exe is not a version of app.exe: there is no such file now "
+    QCOMPARE(status(),
+             QStringLiteral("app-1.exe is not a version of app.exe: there is no such file now "
                             "(another program may have removed or renamed it)"));
 }
 

@@ -83,7 +83,8 @@ void TestVersionActions::pruneCandidates()
     // A stranger and a temporary of ours are never among them.
     dir->add(QStringLiteral("other.exe"), "stranger");
     dir->add(QStringLiteral(".app.exe.quillfen-1f3a9c"), "temporary");
-    const QString previous = words.contains(QStringLiteral("back")) ? dir->path(words.last()) : QString();
+    const QString previous
+        = words.contains(QStringLiteral("back")) ? dir->path(words.last()) : QString();
     QCOMPARE(VersionActions::pruneCandidates(listing(), keep, previous).join(QLatin1Char(' ')),
              moved);
 }
@@ -197,19 +198,23 @@ void TestVersionActions::moveToTrash_asTheDesktopReadsIt()
     QVERIFY2(result.ok, qPrintable(result.message));
     QCOMPARE(result.path, data.path() + QStringLiteral("/Trash/files/") + inTrash);
     QCOMPARE(VersionDir::readFile(result.path), QByteArray("old"));
-    QFile info(data.path() + QStringLiteral("/Trash/info/") + inTrash + QStringLiteral(".trashinfo"));
+    QFile info(data.path() + QStringLiteral("/Trash/info/") + inTrash
+               + QStringLiteral(".trashinfo"));
     QVERIFY(info.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = info.readAll().split('\n');
     QCOMPARE(lines.value(0), QByteArray("[Trash Info]"));
     QVERIFY(lines.value(1).startsWith("Path="));
     const QByteArray path = lines.value(1).mid(5);
-    QVERIFY2(QRegularExpression(QStringLiteral("^[A-Za-z0-9/%._~-]+$")).match(QString::fromLatin1(path)).hasMatch(),
+    QVERIFY2(QRegularExpression(QStringLiteral("^[A-Za-z0-9/%._~-]+$"))
+                 .match(QString::fromLatin1(path))
+                 .hasMatch(),
              path.constData());
     QCOMPARE(QFile::decodeName(QByteArray::fromPercentEncoding(path)), dir->path(name));
     const QDateTime deleted = QDateTime::fromString(QString::fromLatin1(lines.value(2).mid(13)),
                                                     QStringLiteral("yyyy-MM-ddThh:mm:ss"));
     QVERIFY(lines.value(2).startsWith("DeletionDate="));
-    QVERIFY2(deleted >= before && deleted <= QDateTime::currentDateTime(), lines.value(2).constData());
+    QVERIFY2(deleted >= before && deleted <= QDateTime::currentDateTime(),
+             lines.value(2).constData());
 }
 
 // A build keeps the name it is known by where that is a free name of the

@@ -15,13 +15,13 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QProgressDialog>
-#include <QThread>
 #include <QPainter>
+#include <QProgressDialog>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QSvgRenderer>
+#include <QThread>
 
 // Listings longer than this show the wait cursor while they are built.
 static const int LongListing = 300;
@@ -576,9 +576,9 @@ void Body::addVersions(const QStringList &files)
 void Body::showCopyProgress()
 {
     const qint64 done = copied;
-    copyProgress->setLabelText(tr("Copying %1: %2 of %3")
-                                   .arg(copyNames, ExeFile::sizeText(done),
-                                        ExeFile::sizeText(copyTotal)));
+    copyProgress->setLabelText(
+        tr("Copying %1: %2 of %3")
+            .arg(copyNames, ExeFile::sizeText(done), ExeFile::sizeText(copyTotal)));
     copyProgress->setValue(int(done * 1000 / copyTotal));
 }
 

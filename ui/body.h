@@ -79,8 +79,7 @@ private:
     void report(const QVector<ActionResult> &results);
     // Asks, naming the files and what a clean-up keeps and why, then moves
     // them to the trash.
-    void moveToTrash(const QStringList &names,
-                     const QVector<QPair<QString, QString>> &kept = {});
+    void moveToTrash(const QStringList &names, const QVector<QPair<QString, QString>> &kept = {});
     // Back to Previous Version is offered where the history has a version
     // to go back to.
     void updatePrevious();

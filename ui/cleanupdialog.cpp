@@ -73,7 +73,7 @@ void CleanUpDialog::showFreed()
     qint64 bytes = 0;
     for (const QString &name : names)
         bytes += listing.entries.at(listing.indexOf(name)).size;
-    Freed->setText(tr("Checked: %1, freeing %2")
-                       .arg(QString::number(names.size()), ExeFile::sizeText(bytes)));
+    Freed->setText(
+        tr("Checked: %1, freeing %2").arg(QString::number(names.size()), ExeFile::sizeText(bytes)));
     Buttons->button(QDialogButtonBox::Ok)->setEnabled(!names.isEmpty());
 }

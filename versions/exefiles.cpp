@@ -4,8 +4,8 @@
 
 #include <QAbstractButton>
 #include <QKeyEvent>
-#include <QScrollArea>
 #include <QPointer>
+#include <QScrollArea>
 
 ExeFiles::ExeFiles(QObject *parent)
     : QObject(parent)
@@ -302,10 +302,10 @@ bool ExeFiles::linkIfMissing(VersionListing *listing)
     noteSideEffect(made);
     // A change the user did not ask for is told, and recorded for Back.
     if (made.changed && notice.isEmpty())
-        notice = made.before.isEmpty()
-            ? tr("%1 did not exist: it was made, leading to %2").arg(listing->linkName(), made.after)
-            : tr("%1 led to %2, which is gone: it leads to %3 now")
-                  .arg(listing->linkName(), made.before, made.after);
+        notice = made.before.isEmpty() ? tr("%1 did not exist: it was made, leading to %2")
+                                             .arg(listing->linkName(), made.after)
+                                       : tr("%1 led to %2, which is gone: it leads to %3 now")
+                                             .arg(listing->linkName(), made.before, made.after);
     // The link made now, or a file at its name that the listing did not
     // show (a hidden one), which stays and is shown as the target.
     const VersionEntry standing = VersionEntry::read(listing->dir, listing->linkName());
