@@ -160,6 +160,16 @@ TestCommandLine::Run TestCommandLine::quillfen(const QStringList &arguments)
                                + QStringLiteral(":detect_leaks=0"));
         process.setProcessEnvironment(environment);
     }
+    if (words.value(0) == QLatin1String("tty")) {
+        // On a terminal, as a user types it: script(1) gives it a pty, and
+        // what the terminal shows (both outputs) comes back as output.
+        QStringList quoted {program};
+        for (const QString &word : words.mid(1))
+            quoted << QLatin1Char('\'') + word + QLatin1Char('\'');
+        words = QStringList {QStringLiteral("-qec"), quoted.join(QLatin1Char(' ')),
+                             QStringLiteral("/dev/null")};
+        program = QStringLiteral("script");
+    }
     process.start(program, words);
     Run run;
     if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
@@ -181,7 +191,7 @@ TestCommandLine::Run TestCommandLine::quillfen(const QStringList &arguments)
 // that folder belongs), the arguments (split at blanks; "strace OPTIONS --"
 // first runs the binary under strace), the exit status, a pattern for all of
 // standard output, one found in standard error, and what app.exe leads to
-// afterwards.
+// afterwards. "tty" first runs it on a terminal.
 static void row(const char *name, const char *setup, const char *earlier, const char *arguments,
                 int exitCode, const char *out, const char *err, const char *linkedTo)
 {
@@ -360,6 +370,8 @@ void TestCommandLine::command_data()
         "app-9.exe\n", "", one);
     row("list versions, a name that is not UTF-8", "link", "undecodable", "-e --list app.exe", 0,
         versions, "1 entries of app.exe left out: their names are not valid UTF-8", one);
+    row("add on a terminal draws its progress", "link", "", "tty -e --add app.exe WORK/new.bin", 0,
+        ".*Copying new.bin: 9 bytes of 9 bytes.*DATED.*", "", one);
     row("add, dry run", "link", "", "-e --add app.exe WORK/new.bin --dry-run", 0,
         "would add new.bin as DATED\n", "", one);
     row("add, a copy of a version", "link", "", "-e --add app.exe WORK/same.bin", 1, "",
