@@ -128,8 +128,8 @@ public:
     // The hidden temporary names of ours for a link named linkName.
     static bool isTemporaryName(const QString &fileName);
 
-    // Moves the file at path to the desktop's trash as the freedesktop trash
-    // specification lays it out (on Windows, the recycle bin): the trash
+    // Moves the file at path to the desktop's trash the way file managers
+    // read it (on Windows, the recycle bin): the trash
     // of the user's data folder where the file is on its file system, else
     // the file system's own top-directory trash. The .trashinfo is claimed
     // first, with O_EXCL, under the first name free in both files/ and info/

@@ -555,7 +555,7 @@ static QByteArray trashFor(const QByteArray &file, dev_t device, FsError &error)
     const QByteArray base = top == "/" ? QByteArray() : top;
     const QByteArray uid = QByteArray::number(::getuid());
     // A shared .Trash counts only where it is a real folder with the sticky
-    // bit, as the specification asks.
+    // bit, so that no other user can plant one.
     struct stat shared;
     if (::lstat((base + "/.Trash").constData(), &shared) == 0 && S_ISDIR(shared.st_mode)
         && (shared.st_mode & S_ISVTX) && makeTrashFolder(base + "/.Trash/" + uid))
@@ -588,8 +588,8 @@ bool SafeFs::moveToTrash(const QString &path, QString *trashedPath, FsError &err
     for (int n = 1; n < 100000; ++n) {
         const QByteArray name = QFile::encodeName(trashName(fileName, n));
         const QByteArray infoPath = trash + "/info/" + name + ".trashinfo";
-        // The name is ours once its .trashinfo is made: no other program
-        // that follows the specification takes it meanwhile.
+        // The name is ours once its .trashinfo is made: no file manager
+        // takes it meanwhile.
         const int fd = ::open(infoPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd < 0 && errno == EEXIST)
             continue;
