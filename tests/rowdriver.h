@@ -3,6 +3,7 @@
 
 #include "exefile.h"
 
+#include <QApplication>
 #include <QGridLayout>
 #include <QLineEdit>
 #include <QPushButton>
@@ -10,6 +11,9 @@
 #include <QStatusBar>
 #include <QStyleOptionButton>
 #include <QTest>
+#include <QTimer>
+
+#include <functional>
 
 // Finding and clicking the rows of a window by object names, as a user
 // would see them: top to bottom in the "TargetList" grid.
@@ -109,6 +113,17 @@ inline QStringList describe(const QWidget *window)
 inline void settle()
 {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+}
+
+// Hands each modal dialog the window opens to answer, while timer lives.
+inline void answerModals(QTimer *timer, const std::function<void(QWidget *modal)> &answer)
+{
+    QObject::connect(timer, &QTimer::timeout, timer, [answer] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (modal && modal->isVisible())
+            answer(modal);
+    });
+    timer->start(20);
 }
 
 // A radio button takes a click on its indicator only.

@@ -67,6 +67,8 @@ private:
     Body *makeBody();
     // app-1.exe and app-2.exe, the link app.exe to app-1.exe, in a window.
     void openTwoVersions();
+    // app-1.exe (oldest) to app-COUNT.exe, the link on app-LINKED.exe.
+    void openVersions(int count, int linked);
     // Replaces the text of a row's Name field as a user types it.
     static void typeName(ExeFile *row, const QString &text)
     {
@@ -142,9 +144,14 @@ void TestBody::verifyFitsRows()
 
 void TestBody::openTwoVersions()
 {
-    dir->add(QStringLiteral("app-1.exe"), "1");
-    dir->add(QStringLiteral("app-2.exe"), "2");
-    dir->link(QStringLiteral("app-1.exe"), QStringLiteral("app.exe"));
+    openVersions(2, 1);
+}
+
+void TestBody::openVersions(int count, int linked)
+{
+    for (int i = 1; i <= count; ++i)
+        dir->add(QStringLiteral("app-%1.exe").arg(i), QByteArray::number(i));
+    dir->link(QStringLiteral("app-%1.exe").arg(linked), QStringLiteral("app.exe"));
     addTarget(QStringLiteral(" app.exe \"%1\"").arg(dir->path()));
     makeBody();
 }
@@ -216,12 +223,8 @@ void TestBody::listing_newestFirstWithCurrentMarked()
 // changes nothing: a link never leads to a link.
 void TestBody::listing_anotherLink_shownButNeverPicked()
 {
-    dir->add(QStringLiteral("app-1.exe"), "1");
-    dir->add(QStringLiteral("app-2.exe"), "2");
-    dir->link(QStringLiteral("app-1.exe"), QStringLiteral("app.exe"));
     dir->link(QStringLiteral("app-2.exe"), QStringLiteral("app-beta.exe"));
-    addTarget(QStringLiteral(" app.exe \"%1\"").arg(dir->path()));
-    makeBody();
+    openTwoVersions();
     ExeFile *beta = rowNamed(QStringLiteral("app-beta.exe"));
     QVERIFY(beta);
     QVERIFY(!select(beta)->isEnabled());
@@ -263,17 +266,10 @@ void TestBody::japanese_noEnglishLeft()
     QTranslator ours;
     QTranslator qt;
     installTranslations(options, &ours, &qt);
-    for (int i = 1; i <= 5; ++i)
-        dir->add(QStringLiteral("app-%1.exe").arg(i), QByteArray::number(i));
-    dir->link(QStringLiteral("app-5.exe"), QStringLiteral("app.exe"));
-    addTarget(QStringLiteral(" app.exe \"%1\"").arg(dir->path()));
-    makeBody();
+    openVersions(5, 5);
     QStringList texts = visibleTexts(body.data());
     QTimer answering;
-    connect(&answering, &QTimer::timeout, this, [&] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal || !modal->isVisible())
-            return;
+    RowDriver::answerModals(&answering, [&](QWidget *modal) {
         texts << visibleTexts(modal);
         if (auto *box = qobject_cast<QMessageBox *>(modal)) {
             QAbstractButton *cancel = box->button(QMessageBox::Cancel);
@@ -284,7 +280,6 @@ void TestBody::japanese_noEnglishLeft()
             dialog->reject();
         }
     });
-    answering.start(50);
     for (const char *action : {"actionAbout", "actionAddVersion", "actionCleanUp"})
         body->findChild<QAction *>(QLatin1String(action))->trigger();
     QLineEdit *name = edit(rowNamed(QStringLiteral("app-2.exe")), "Name");
@@ -342,15 +337,14 @@ void TestBody::rename_outOfTheList_asksFirst()
     openTwoVersions();
     QString asked;
     QTimer answering;
-    connect(&answering, &QTimer::timeout, this, [&] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (box && box->objectName() == QLatin1String("ConfirmLeave")) {
-            asked = box->text();
-            box->button(answer == QLatin1String("Yes") ? QMessageBox::Yes : QMessageBox::Cancel)
-                ->click();
-        }
+    RowDriver::answerModals(&answering, [&](QWidget *modal) {
+        auto *box = qobject_cast<QMessageBox *>(modal);
+        if (!box)
+            return;
+        asked = box->text();
+        box->button(answer == QLatin1String("Yes") ? QMessageBox::Yes : QMessageBox::Cancel)
+            ->click();
     });
-    answering.start(20);
     QLineEdit *name = edit(rowNamed(QStringLiteral("app-2.exe")), "Name");
     name->selectAll();
     QTest::keyClicks(name, typed);
@@ -367,13 +361,10 @@ void TestBody::rename_outOfTheList_asksFirst()
 // the status bar says so instead of dropping it without a word.
 void TestBody::listing_undecodableName_counted()
 {
-    dir->add(QStringLiteral("app-1.exe"), "1");
-    dir->link(QStringLiteral("app-1.exe"), QStringLiteral("app.exe"));
     const QByteArray name = QFile::encodeName(dir->path()) + "/app-\xff.exe";
     QVERIFY(::close(::creat(name.constData(), 0644)) == 0);
-    addTarget(QStringLiteral(" app.exe \"%1\"").arg(dir->path()));
-    makeBody();
-    QCOMPARE(rowNames(), (QStringList {"app.exe", "app-1.exe"}));
+    openTwoVersions();
+    QCOMPARE(rowNames(), (QStringList {"app.exe", "app-2.exe", "app-1.exe"}));
     QVERIFY2(status().startsWith(QStringLiteral("1 entries left out")), qPrintable(status()));
 }
 
@@ -605,23 +596,25 @@ void TestBody::pick_byKeyboard_data()
     QTest::addColumn<QString>("picked");
     // app-5.exe is the newest, at the top; the link starts on app-3.exe.
     // Moving never picks; Space and Enter do, once each.
-    QTest::newRow("down only moves") << QList<int> {Qt::Key_Down} << "app-2.exe"
+    const int space = Qt::Key_Space;
+    const int enter = Qt::Key_Return;
+    const int up = Qt::Key_Up;
+    const int down = Qt::Key_Down;
+    QTest::newRow("down only moves") << QList<int> {down} << "app-2.exe"
                                      << "app-3.exe";
-    QTest::newRow("down, space") << QList<int> {Qt::Key_Down, Qt::Key_Space} << "app-2.exe"
+    QTest::newRow("down, space") << QList<int> {down, space} << "app-2.exe"
                                  << "app-2.exe";
     QTest::newRow("past three to the fourth, enter")
-        << QList<int> {Qt::Key_Up,   Qt::Key_Up,   Qt::Key_Down,
-                       Qt::Key_Down, Qt::Key_Down, Qt::Key_Return}
-        << "app-2.exe"
+        << QList<int> {up, up, down, down, down, enter} << "app-2.exe"
         << "app-2.exe";
     QTest::newRow("end, enter") << QList<int> {Qt::Key_End, Qt::Key_Enter} << "app-1.exe"
                                 << "app-1.exe";
     QTest::newRow("home, page down, space")
-        << QList<int> {Qt::Key_Home, Qt::Key_PageDown, Qt::Key_Space} << "app-1.exe"
+        << QList<int> {Qt::Key_Home, Qt::Key_PageDown, space} << "app-1.exe"
         << "app-1.exe";
     QTest::newRow("page up past the top") << QList<int> {Qt::Key_PageUp} << "app-5.exe"
                                           << "app-3.exe";
-    QTest::newRow("space on the current one") << QList<int> {Qt::Key_Space} << "app-3.exe"
+    QTest::newRow("space on the current one") << QList<int> {space} << "app-3.exe"
                                               << "app-3.exe";
 }
 
@@ -634,11 +627,7 @@ void TestBody::pick_byKeyboard()
     QFETCH(QList<int>, keys);
     QFETCH(QString, focused);
     QFETCH(QString, picked);
-    for (int i = 1; i <= 5; ++i)
-        dir->add(QStringLiteral("app-%1.exe").arg(i), QByteArray::number(i));
-    dir->link(QStringLiteral("app-3.exe"), QStringLiteral("app.exe"));
-    addTarget(QStringLiteral(" app.exe \"%1\"").arg(dir->path()));
-    makeBody();
+    openVersions(5, 3);
     body->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(body.data()));
     QCOMPARE(QApplication::focusWidget(), select(rowNamed(QStringLiteral("app-3.exe"))));
