@@ -50,7 +50,11 @@ void CommandRunner::printJson(const QJsonValue &document)
 
 int CommandRunner::run()
 {
-    const int status = runCommand();
+    return answered(runCommand());
+}
+
+int CommandRunner::answered(int status)
+{
     // Whatever refused, a script reading JSON gets JSON.
     if (line.json && status != Done && !printedJson) {
         const QString usageAt = lastComplaint.section(QLatin1Char('\n'), 0, 0);
@@ -70,10 +74,7 @@ int CommandRunner::refuseConfiguration(const QString &fileName)
     complain(QStringLiteral("quillfen: ")
              + tr("Could not read the configuration %1: %2").arg(file.absoluteFilePath(), why)
              + QLatin1Char('\n'));
-    if (line.json)
-        printJson(QJsonObject {{QStringLiteral("changed"), false},
-                               {QStringLiteral("error"), lastComplaint}});
-    return Refused;
+    return answered(Refused);
 }
 
 int CommandRunner::runCommand()

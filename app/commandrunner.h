@@ -41,6 +41,8 @@ private:
     int prune();
     int trash();
     int runCommand();
+    // The exit status, after a refusal has been given as JSON where asked.
+    int answered(int status);
 
     // The target named by the first operand, or -1 after saying why.
     int targetFromOperand();

@@ -230,8 +230,8 @@ ActionResult VersionActions::rename(const QString &version, const QString &newNa
             return refused(tr("the name is taken"));
         if (!mayLeave && !listing.isNamedLike(newName))
             return ActionResult::refused(
-                tr("Could not rename %1 to %2: the version would leave the list of %3's "
-                   "versions, which begin with %4%5")
+                tr("Renaming %1 to %2 takes it out of the list of %3's versions, which begin "
+                   "with %4%5")
                     .arg(oldName, newName, listing.linkName(), listing.base,
                          listing.suffix.isEmpty() ? QString()
                                                   : tr(" and end with .%1").arg(listing.suffix)),

@@ -450,12 +450,8 @@ $XDG_CONFIG_HOME/quillfen/config.cfg（~/.config/quillfen/config.cfg）を
             <translation>%1 バイト</translation>
         </message>
         <message>
-            <source>%1 will leave the list: the versions of %2 are the files whose names begin with %3%4. Rename it all the same?</source>
-            <translation>%1 は一覧から外れます: %2 のバージョンは、名前が %3 で始まる%4ファイルです。それでも名前を変更しますか?</translation>
-        </message>
-        <message>
-            <source> and end with .%1</source>
-            <translation>、.%1 で終わる</translation>
+            <source>%1. Rename it all the same?</source>
+            <translation>%1。それでも名前を変更しますか?</translation>
         </message>
     </context>
     <context>
@@ -604,10 +600,6 @@ $XDG_CONFIG_HOME/quillfen/config.cfg（~/.config/quillfen/config.cfg）を
             <translation>「前のバージョンに戻す」の戻り先です</translation>
         </message>
         <message>
-            <source>Could not rename %1 to %2: the version would leave the list of %3's versions, which begin with %4%5</source>
-            <translation>%1 の名前を %2 に変更できませんでした: %3 のバージョンの一覧から外れます（バージョンは %4 で始まり%5もの）</translation>
-        </message>
-        <message>
             <source> and end with .%1</source>
             <translation>、.%1 で終わる</translation>
         </message>
@@ -618,6 +610,10 @@ $XDG_CONFIG_HOME/quillfen/config.cfg（~/.config/quillfen/config.cfg）を
         <message>
             <source>Cancelled: %1 was not added</source>
             <translation>取り消しました: %1 は追加していません</translation>
+        </message>
+        <message>
+            <source>Renaming %1 to %2 takes it out of the list of %3's versions, which begin with %4%5</source>
+            <translation>%1 の名前を %2 に変えると、%3 のバージョンの一覧から外れます（バージョンは %4 で始まり%5もの）</translation>
         </message>
     </context>
     <context>

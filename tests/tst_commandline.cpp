@@ -281,8 +281,8 @@ void TestCommandLine::command_data()
     row("rename another channel's link", "link", "ln app-2.exe app-beta.exe",
         "-e --rename app.exe app-beta.exe app-b.exe", 2, "", "it is a link to", one);
     row("rename out of the list", "link", "", "-e --rename app.exe app-2.exe old-app-2.exe", 2, "",
-        "the version would leave the list of app.exe's versions, which begin with app and end with "
-        ".exe; --force renames it all the same",
+        "Renaming app-2.exe to old-app-2.exe takes it out of the list of app.exe's versions, which "
+        "begin with app and end with .exe; --force renames it all the same",
         one);
     row("rename out of the list, forced", "link", "",
         "-e --rename app.exe app-2.exe old.exe --force", 0, "", "", one);

@@ -1,5 +1,4 @@
 #include "exefile.h"
-#include "safefs.h"
 #include "versionactions.h"
 
 #include <QApplication>
@@ -205,20 +204,15 @@ void ExeFile::rename()
         showPath(Name, typed, fileInfo.absoluteFilePath());
         return;
     }
-    // A name outside the list is asked about first, with no lock held while
-    // the question waits; the listing may replace the row meanwhile.
+    // The action renames and, for the version in use, takes the link along
+    // or refuses: the row only shows what came of it. A name that takes the
+    // version out of the list is asked about, with no lock held while the
+    // question waits; the listing may replace the row meanwhile.
     const QPointer<ExeFile> alive(this);
-    bool mayLeave = false;
-    if (VersionActions::isPlainName(typed) && !VersionListing(targetFile).isNamedLike(typed)
-        && !SafeFs::exists(fileInfo.dir().absoluteFilePath(typed))) {
+    ActionResult result = VersionActions(targetFile).rename(fileInfo.fileName(), typed);
+    if (result.refusal == ActionResult::LeavesList) {
         QMessageBox ask(QMessageBox::Question, tr("Rename"),
-                        tr("%1 will leave the list: the versions of %2 are the files whose names "
-                           "begin with %3%4. Rename it all the same?")
-                            .arg(fileInfo.fileName(), targetFile.fileName(),
-                                 targetFile.completeBaseName(),
-                                 targetFile.suffix().isEmpty()
-                                     ? QString()
-                                     : tr(" and end with .%1").arg(targetFile.suffix())),
+                        tr("%1. Rename it all the same?").arg(result.message),
                         QMessageBox::Yes | QMessageBox::Cancel, window());
         ask.setObjectName(QStringLiteral("ConfirmLeave"));
         ask.setDefaultButton(QMessageBox::Cancel);
@@ -229,12 +223,8 @@ void ExeFile::rename()
             showPath(Name, fileInfo.fileName(), fileInfo.absoluteFilePath());
             return;
         }
-        mayLeave = true;
+        result = VersionActions(targetFile).rename(fileInfo.fileName(), typed, true);
     }
-    // The action renames and, for the version in use, takes the link along
-    // or refuses: the row only shows what came of it.
-    const ActionResult result
-        = VersionActions(targetFile).rename(fileInfo.fileName(), typed, mayLeave);
     if (!result.ok) {
         refuseRename(result.message);
         return;

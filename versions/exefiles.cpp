@@ -247,13 +247,11 @@ bool ExeFiles::eventFilter(QObject *watched, QEvent *event)
     if (pickable.isEmpty())
         return QObject::eventFilter(watched, event);
     // A page is as many rows as the list shows at once.
-    int page = 10;
-    for (QWidget *up = items.at(from)->parentWidget(); up; up = up->parentWidget()) {
-        if (auto *area = qobject_cast<QScrollArea *>(up)) {
-            page = qMax(1, area->viewport()->height() / qMax(1, items.at(from)->height()));
-            break;
-        }
-    }
+    QScrollArea *area = nullptr;
+    for (QWidget *up = items.at(from)->parentWidget(); up && !area; up = up->parentWidget())
+        area = qobject_cast<QScrollArea *>(up);
+    const int page
+        = area ? qMax(1, area->viewport()->height() / qMax(1, items.at(from)->height())) : 10;
     int to;
     switch (key) {
     case Qt::Key_Up:
@@ -279,12 +277,8 @@ bool ExeFiles::eventFilter(QObject *watched, QEvent *event)
     }
     ExeFile *next = items.at(pickable.at(qBound(0, to, pickable.size() - 1)));
     next->Select->setFocus(Qt::TabFocusReason);
-    for (QWidget *up = next->parentWidget(); up; up = up->parentWidget()) {
-        if (auto *area = qobject_cast<QScrollArea *>(up)) {
-            area->ensureWidgetVisible(next);
-            break;
-        }
-    }
+    if (area)
+        area->ensureWidgetVisible(next);
     return true;
 }
 
