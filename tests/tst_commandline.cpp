@@ -188,28 +188,118 @@ TestCommandLine::Run TestCommandLine::quillfen(const QStringList &arguments)
     return run;
 }
 
-// One case: the setup of app.exe ("link" to app-1.exe, "plain" or "none"),
-// steps run first, each to succeed (";" between them: a command line,
-// "rm NAME", "write NAME" for a file the program writes, "undecodable" for
-// a version whose name is not UTF-8, "fifo history" or
-// "cut history" (a line cut short by a kill), "ln TARGET NAME"
-// for another link, "chattr +i", "forge PATH" for
-// a history line going back to PATH, "lock" to hold the folder's lock as
-// another Quillfen would, or "block history" or "block trash", a file where
-// that folder belongs), the arguments (split at blanks; "strace OPTIONS --"
-// first runs the binary under strace), the exit status, a pattern for all of
-// standard output, one found in standard error, and what app.exe leads to
-// afterwards. "tty" first runs it on a terminal.
-static void row(const char *name, const char *setup, const char *earlier, const char *arguments,
-                int exitCode, const char *out, const char *err, const char *linkedTo)
-{
-    const QString steps = QString::fromUtf8(earlier);
-    QTest::newRow(name) << QString::fromUtf8(setup)
-                        << (steps.isEmpty() ? QStringList() : steps.split(QStringLiteral("; ")))
-                        << QString::fromUtf8(arguments).split(QLatin1Char(' ')) << exitCode
-                        << QString::fromUtf8(out) << QString::fromUtf8(err)
-                        << QString::fromUtf8(linkedTo);
-}
+// One case a line, " | " between its fields: the name; the setup of app.exe
+// ("link" to app-1.exe, "plain" or "none"); steps run first, each to succeed
+// ("; " between them: a command line, "rm NAME", "write NAME" for a file the
+// program writes, "undecodable" for a version whose name is not UTF-8, "fifo
+// history" or "cut history" (a line cut short by a kill), "ln TARGET NAME"
+// for another link, "chattr +i", "forge PATH" for a history line going back
+// to PATH, "lock" to hold the folder's lock as another Quillfen would, or
+// "block history" or "block trash", a file where that folder belongs); the
+// arguments (split at blanks; "strace OPTIONS --" first runs the binary under
+// strace, "tty" on a terminal); the exit status; a pattern for all of
+// standard output, or "json:" and fields of its JSON; one found in standard
+// error; what app.exe leads to afterwards. "\n" and "\t" stand for a line
+// break and a tab, VERSIONS for the listing of the three with app-1.exe
+// current.
+static const char CommandTable[] = R"(
+list targets | link |  | -e --list | 0 | 1\tDIR:app.exe\tapp-1.exe\n2\tDIR:other.exe\t\(missing\)\n3\tDIR:dup.exe\t\(missing\)\n4\tDIR/sub:dup.exe\t\(missing\)\n |  | app-1.exe
+list targets, plain | plain |  | -e --list | 0 | 1\tDIR:app.exe\t\(plain file\)\n.* |  | <plain>
+list targets, missing link not made | none |  | -e --list | 0 | 1\tDIR:app.exe\t\(missing\)\n.* |  | <none>
+list versions | link |  | --list app.exe | 0 | VERSIONS |  | app-1.exe
+list versions by number | link |  | --list 1 | 0 | VERSIONS |  | app-1.exe
+list versions by DIR:NAME | link |  | --list DIR:app.exe | 0 | VERSIONS |  | app-1.exe
+list versions, plain target left out | plain |  | --list app.exe | 0 |   app-3.exe\n  app-2.exe\n  app-1.exe\n |  | <plain>
+list, name of two targets | link |  | -e --list dup.exe | 2 |  | dup.exe names more than one target: DIR:dup.exe, DIR/sub:dup.exe | app-1.exe
+list, unknown target | link |  | -e --list 9 | 2 |  | No target 9 is configured | app-1.exe
+set | link |  | -e --set app.exe app-2.exe | 0 |  |  | app-2.exe
+set, plain target set aside first | plain |  | -e --set 1 app-2.exe | 0 |  |  | app-2.exe
+set, missing link made | none |  | -e --set app.exe app-2.exe | 0 |  |  | app-2.exe
+set, unknown version | link |  | -e --set app.exe nope.exe | 2 |  | nope.exe is not a version of app.exe | app-1.exe
+set, the target itself | link |  | -e --set app.exe app.exe | 2 |  | app.exe is not a version | app-1.exe
+set, missing argument | link |  | -e --set app.exe | 2 |  | --set: an argument is missing\nUsage: | app-1.exe
+set, refused by the disk | link | chattr +i | -e --set app.exe app-2.exe | 1 |  | Could not point app.exe to app-2.exe: Operation not permitted | app-1.exe
+set, another channel's link | link | ln app-2.exe app-beta.exe | -e --set app.exe app-beta.exe | 2 |  | app-beta.exe is not a version of app.exe: it is a link to DIR/app-2.exe | app-1.exe
+set, the folder locked by another Quillfen | link | lock | -e --set app.exe app-2.exe | 1 |  | Another Quillfen process is changing DIR and did not finish | app-1.exe
+list versions, another channel's link left out | link | ln app-2.exe app-beta.exe | --list app.exe | 0 | VERSIONS |  | app-1.exe
+list versions, a log beside the link left out | link | write app.log | --list app.exe | 0 | VERSIONS |  | app-1.exe
+set, a log beside the link | link | write app.log | -e --set app.exe app.log | 2 |  | app.log is not a version of app.exe | app-1.exe
+set, a log born after the link stays as it is | link | write app.log | -e --set app.exe app-2.exe | 0 |  |  | app-2.exe
+prune, a log beside the link neither moved nor counted | link | write app.log | -e --prune app.exe 0 --json --dry-run | 0 | json:trashed=[app-3.exe,app-2.exe] |  | app-1.exe
+set, the history cannot be written | link | block history | -e --set app.exe app-2.exe | 0 |  | The change was made, but the history .* could not be written | app-2.exe
+to-link | plain |  | -e --to-link app.exe | 0 | DATED\n |  | DATED
+to-link, a link already | link |  | -e --to-link app.exe | 1 |  | app.exe is a link already | app-1.exe
+rename current, the link follows | link |  | -e --rename app.exe app-1.exe app-1b.exe | 0 |  |  | app-1b.exe
+rename another | link |  | -e --rename app.exe app-2.exe app-2b.exe | 0 |  |  | app-1.exe
+rename current, the link cannot follow | link |  | strace -e inject=link:error=EPERM -e inject=symlink:error=EACCES -- -e --rename app.exe app-1.exe app-new.exe | 1 |  | the link could not follow the new name.*Permission denied | app-1.exe
+rename another channel's link | link | ln app-2.exe app-beta.exe | -e --rename app.exe app-beta.exe app-b.exe | 2 |  | it is a link to | app-1.exe
+rename out of the list | link |  | -e --rename app.exe app-2.exe old-app-2.exe | 2 |  | Renaming app-2.exe to old-app-2.exe takes it out of the list of app.exe's versions, which begin with app and end with .exe; --force renames it all the same | app-1.exe
+rename out of the list, forced | link |  | -e --rename app.exe app-2.exe old.exe --force | 0 |  |  | app-1.exe
+rename to a taken name | link |  | -e --rename app.exe app-1.exe app-3.exe | 1 |  | Could not rename app-1.exe to app-3.exe: the name is taken | app-1.exe
+rename out of the directory | link |  | -e --rename app.exe app-2.exe ../x.exe | 1 |  | cannot be empty | app-1.exe
+previous, nothing recorded | link |  | -e --previous app.exe | 1 |  | nothing to go back to | app-1.exe
+previous after a set | link | --set app.exe app-2.exe | -e --previous app.exe | 0 | app-1.exe\n |  | app-1.exe
+previous twice returns | link | --set app.exe app-2.exe; --previous app.exe | -e --previous app.exe | 0 | app-2.exe\n |  | app-2.exe
+previous, that version gone | link | --set app.exe app-2.exe; rm app-1.exe | -e --previous app.exe | 1 |  | app-1.exe, the version before the latest change of app.exe, is gone | app-2.exe
+previous, a forged line naming a file outside | link | forge WORK/new.bin | -e --previous app.exe | 1 |  | is not a version of app.exe now; nothing was changed | app-1.exe
+previous, a forged line naming another link | link | ln app-2.exe app-beta.exe; forge DIR/app-beta.exe | -e --previous app.exe | 1 |  | is not a version of app.exe now | app-1.exe
+previous after to-link, nothing before | plain | --to-link app.exe | -e --previous app.exe | 1 |  | nothing to go back to | DATED
+history | link | --set app.exe app-2.exe; --rename 1 app-2.exe app-2b.exe | --history app.exe | 0 | \S+Z\tDIR/app.exe\tDIR/app-1.exe\tDIR/app-2.exe\n\S+Z\tDIR/app.exe\tDIR/app-2.exe\tDIR/app-2b.exe\n |  | app-2b.exe
+history of another target | link | --set app.exe app-2.exe | --history other.exe | 0 |  |  | app-2.exe
+add | link |  | -e --add app.exe WORK/new.bin | 0 | DATED\n |  | app-1.exe
+add, the same file as a version | link |  | -e --add app.exe DIR/app-2.exe | 1 |  | app-2.exe is already a version of app.exe, as app-2.exe | app-1.exe
+add, the version in use through its link | link |  | -e --add app.exe DIR/app.exe | 1 |  | app.exe is already a version of app.exe, as app-1.exe | app-1.exe
+add, no such file | link |  | -e --add app.exe WORK/nothing.bin | 1 |  | there is no such file | app-1.exe
+add, a directory | link |  | -e --add app.exe DIR/sub | 1 |  | it is not a file | app-1.exe
+add, the directory cannot be written | link | chattr +i | -e --add app.exe WORK/new.bin | 1 |  | Could not add new.bin: Operation not permitted | app-1.exe
+prune, dry run | link |  | -e --prune app.exe 1 --dry-run | 0 | app-2.exe\nkept: app-1.exe, as it is the version in use\n |  | app-1.exe
+prune keeps the way back | link | --set app.exe app-2.exe | -e --prune app.exe 0 --json | 0 | json:trashed=[app-3.exe] kept.0.name=app-2.exe kept.1.name=app-1.exe kept.1.reason~Back |  | app-2.exe
+prune, the one in use stays | link |  | -e --prune app.exe 0 | 0 | app-3.exe\napp-2.exe\n |  | app-1.exe
+prune, another link neither moved nor counted | link | ln app-2.exe app-beta.exe | -e --prune app.exe 1 | 0 | app-2.exe\n |  | app-1.exe
+prune, KEEP not a number | link |  | -e --prune app.exe all | 2 |  | KEEP must be a number | app-1.exe
+prune, no trash to be had | link | block trash | -e --prune app.exe 1 | 1 |  | Could not move app-2.exe to the trash | app-1.exe
+--dry-run with a listing | link |  | -e --list app.exe --dry-run | 2 |  | --dry-run goes only with a command that changes something | app-1.exe
+# Scripts: JSON, dry runs, and nothing changed where nothing needs to.
+list targets as JSON | link |  | -e --list --json | 0 | json:targets.0.name=app.exe targets.0.dir=DIR targets.0.state=link targets.0.link=app-1.exe targets.0.number=1 targets.1.state=missing targets.1.link=null |  | app-1.exe
+list targets as JSON, plain | plain |  | --json -e --list | 0 | json:targets.0.state=plain targets.0.link=null |  | <plain>
+list versions as JSON | link | ln app-2.exe app-beta.exe | --list app.exe --json | 0 | json:target.name=app.exe target.dir=DIR versions.0.name=app-3.exe versions.0.size=1 versions.0.current=false versions.2.current=true versions.3=null versions.0.birth~Z |  | app-1.exe
+set as JSON | link |  | -e --set app.exe app-2.exe --json | 0 | json:changed=true before=app-1.exe after=app-2.exe |  | app-2.exe
+set to the version in use changes nothing | link |  | --json -e --set app.exe app-1.exe | 0 | json:changed=false before=app-1.exe after=app-1.exe |  | app-1.exe
+set, dry run | link |  | -e --set app.exe app-2.exe --dry-run | 0 | would point the link to app-2.exe instead of app-1.exe\n |  | app-1.exe
+set, dry run of a plain target | plain |  | -e --set app.exe app-2.exe --dry-run --json | 0 | json:changed=true dry_run=true set_aside=DATED before=null after=app-2.exe |  | <plain>
+set, refused as JSON | link |  | -e --set app.exe nope.exe --json | 2 | json:changed=false error~nope.exe | nope.exe is not a version | app-1.exe
+set by the link's path, no configuration | link |  | -e -c WORK/empty.cfg --set DIR/app.exe app-2.exe --json | 0 | json:changed=true after=app-2.exe |  | app-2.exe
+to-link, dry run | plain |  | -e --to-link app.exe --dry-run | 0 | would set the plain file app.exe aside as DATED\n |  | <plain>
+to-link on a link as JSON | link |  | -e --to-link app.exe --json | 0 | json:changed=false before=app-1.exe after=app-1.exe |  | app-1.exe
+add as JSON | link |  | -e --add app.exe WORK/new.bin --json | 0 | json:changed=true added=DATED after=app-1.exe |  | app-1.exe
+add keeps a version's own name | link |  | -e --add app.exe WORK/app-9.exe | 0 | app-9.exe\n |  | app-1.exe
+list versions, a name that is not UTF-8 | link | undecodable | -e --list app.exe | 0 | VERSIONS | 1 entries of app.exe left out: their names are not valid UTF-8 | app-1.exe
+add on a terminal draws its progress | link |  | tty -e --add app.exe WORK/new.bin | 0 | .*Copying new.bin: 9 bytes of 9 bytes.*DATED.* |  | app-1.exe
+add, dry run | link |  | -e --add app.exe WORK/new.bin --dry-run | 0 | would add new.bin as DATED\n |  | app-1.exe
+add, a copy of a version | link |  | -e --add app.exe WORK/same.bin | 1 |  | same.bin is already a version of app.exe, as app-2.exe | app-1.exe
+add, a copy of a version as JSON | link |  | -e --add app.exe WORK/same.bin --json | 0 | json:changed=false version=app-2.exe |  | app-1.exe
+rename, dry run as JSON | link |  | -e --rename app.exe app-1.exe app-1b.exe --dry-run --json | 0 | json:changed=true renamed.from=app-1.exe renamed.to=app-1b.exe after=app-1b.exe |  | app-1.exe
+previous as JSON | link | --set app.exe app-2.exe | -e --previous app.exe --json | 0 | json:changed=true before=app-2.exe after=app-1.exe |  | app-1.exe
+prune as JSON | link |  | -e --prune app.exe 0 --json | 0 | json:changed=true trashed=[app-3.exe,app-2.exe] |  | app-1.exe
+prune, nothing to move | link |  | -e --prune app.exe 5 --json | 0 | json:changed=false trashed=[] |  | app-1.exe
+trash | link |  | -e --trash app.exe app-2.exe | 0 | app-2.exe\n |  | app-1.exe
+trash the version in use | link |  | -e --trash app.exe app-1.exe | 1 |  | app-1.exe is the version in use | app-1.exe
+trash, not there as JSON | link |  | -e --trash app.exe app-9.exe --json | 0 | json:changed=false trashed=[] |  | app-1.exe
+history as JSON | link | --set app.exe app-2.exe | --history app.exe --json | 0 | json:0.link=DIR/app.exe 0.before=DIR/app-1.exe 0.after=DIR/app-2.exe 0.time~Z 1=null |  | app-2.exe
+unknown option with two dashes | link |  | -e --bogus | 2 |  | unknown option --bogus\nUsage: | app-1.exe
+two commands | link |  | -e --list --history | 2 |  | only one command | app-1.exe
+unknown single-dash option ignored | link |  | -x --list app.exe | 0 | VERSIONS |  | app-1.exe
+Qt's options kept | link |  | -platform offscreen --style Fusion -session s1 --list app.exe | 0 | VERSIONS |  | app-1.exe
+no command and no display | link |  | -e | 1 |  | needs a display.*--list | app-1.exe
+help | link |  | -e --help --bogus | 0 | Usage:.*--list.*--set.*--to-link.*--rename.*--previous.*--history.*--add.*--prune.*-config FILE.* |  | app-1.exe
+-h | link |  | -e -h | 0 | Usage:.* |  | app-1.exe
+version | link |  | --version | 0 | quillfen QUILLFEN_VERSION\n |  | app-1.exe
+messages in Japanese without -e | link |  | --set app.exe nope.exe | 2 |  | nope.exe は app.exe のバージョンではありません | app-1.exe
+-c names a configuration that is not there | link |  | -e -c missing.cfg --list | 1 |  | Could not read the configuration WORK/missing.cfg: there is no such file | app-1.exe
+-config names a folder, as JSON | link |  | -e -config DIR --set app.exe app-2.exe --json | 1 | json:changed=false error~regular | not a regular file | app-1.exe
+history, a pipe in its place | link | fifo history | -e --set app.exe app-2.exe | 0 |  | history .* could not be written: it is not a regular file | app-2.exe
+history, a line cut short before | link | cut history; --set app.exe app-2.exe | -e --previous app.exe | 0 | app-1.exe\n |  | app-1.exe
+)";
 
 void TestCommandLine::command_data()
 {
@@ -220,214 +310,22 @@ void TestCommandLine::command_data()
     QTest::addColumn<QString>("out");
     QTest::addColumn<QString>("err");
     QTest::addColumn<QString>("linkedTo");
-
-    const char *versions = "  app-3.exe\n  app-2.exe\n\\* app-1.exe\n";
-    const char *one = "app-1.exe";
-    row("list targets", "link", "", "-e --list", 0,
-        "1\tDIR:app.exe\tapp-1.exe\n2\tDIR:other.exe\t\\(missing\\)\n"
-        "3\tDIR:dup.exe\t\\(missing\\)\n4\tDIR/sub:dup.exe\t\\(missing\\)\n",
-        "", one);
-    row("list targets, plain", "plain", "", "-e --list", 0, "1\tDIR:app.exe\t\\(plain file\\)\n.*",
-        "", "<plain>");
-    row("list targets, missing link not made", "none", "", "-e --list", 0,
-        "1\tDIR:app.exe\t\\(missing\\)\n.*", "", "<none>");
-    row("list versions", "link", "", "--list app.exe", 0, versions, "", one);
-    row("list versions by number", "link", "", "--list 1", 0, versions, "", one);
-    row("list versions by DIR:NAME", "link", "", "--list DIR:app.exe", 0, versions, "", one);
-    row("list versions, plain target left out", "plain", "", "--list app.exe", 0,
-        "  app-3.exe\n  app-2.exe\n  app-1.exe\n", "", "<plain>");
-    row("list, name of two targets", "link", "", "-e --list dup.exe", 2, "",
-        "dup.exe names more than one target: DIR:dup.exe, DIR/sub:dup.exe", one);
-    row("list, unknown target", "link", "", "-e --list 9", 2, "", "No target 9 is configured", one);
-    row("set", "link", "", "-e --set app.exe app-2.exe", 0, "", "", "app-2.exe");
-    row("set, plain target set aside first", "plain", "", "-e --set 1 app-2.exe", 0, "", "",
-        "app-2.exe");
-    row("set, missing link made", "none", "", "-e --set app.exe app-2.exe", 0, "", "", "app-2.exe");
-    row("set, unknown version", "link", "", "-e --set app.exe nope.exe", 2, "",
-        "nope.exe is not a version of app.exe", one);
-    row("set, the target itself", "link", "", "-e --set app.exe app.exe", 2, "",
-        "app.exe is not a version", one);
-    row("set, missing argument", "link", "", "-e --set app.exe", 2, "",
-        "--set: an argument is missing\nUsage:", one);
-    row("set, refused by the disk", "link", "chattr +i", "-e --set app.exe app-2.exe", 1, "",
-        "Could not point app.exe to app-2.exe: Operation not permitted", one);
-    row("set, another channel's link", "link", "ln app-2.exe app-beta.exe",
-        "-e --set app.exe app-beta.exe", 2, "",
-        "app-beta.exe is not a version of app.exe: it is a link to DIR/app-2.exe", one);
-    row("set, the folder locked by another Quillfen", "link", "lock", "-e --set app.exe app-2.exe",
-        1, "", "Another Quillfen process is changing DIR and did not finish", one);
-    row("list versions, another channel's link left out", "link", "ln app-2.exe app-beta.exe",
-        "--list app.exe", 0, versions, "", one);
-    row("list versions, a log beside the link left out", "link", "write app.log", "--list app.exe",
-        0, versions, "", one);
-    row("set, a log beside the link", "link", "write app.log", "-e --set app.exe app.log", 2, "",
-        "app.log is not a version of app.exe", one);
-    row("set, a log born after the link stays as it is", "link", "write app.log",
-        "-e --set app.exe app-2.exe", 0, "", "", "app-2.exe");
-    row("prune, a log beside the link neither moved nor counted", "link", "write app.log",
-        "-e --prune app.exe 0 --json --dry-run", 0, "json:trashed=[app-3.exe,app-2.exe]", "", one);
-    row("set, the history cannot be written", "link", "block history", "-e --set app.exe app-2.exe",
-        0, "", "The change was made, but the history .* could not be written", "app-2.exe");
-    row("to-link", "plain", "", "-e --to-link app.exe", 0, "DATED\n", "", "DATED");
-    row("to-link, a link already", "link", "", "-e --to-link app.exe", 1, "",
-        "app.exe is a link already", one);
-    row("rename current, the link follows", "link", "", "-e --rename app.exe app-1.exe app-1b.exe",
-        0, "", "", "app-1b.exe");
-    row("rename another", "link", "", "-e --rename app.exe app-2.exe app-2b.exe", 0, "", "", one);
-    row("rename current, the link cannot follow", "link", "",
-        "strace -e inject=link:error=EPERM -e inject=symlink:error=EACCES -- "
-        "-e --rename app.exe app-1.exe app-new.exe",
-        1, "", "the link could not follow the new name.*Permission denied", one);
-    row("rename another channel's link", "link", "ln app-2.exe app-beta.exe",
-        "-e --rename app.exe app-beta.exe app-b.exe", 2, "", "it is a link to", one);
-    row("rename out of the list", "link", "", "-e --rename app.exe app-2.exe old-app-2.exe", 2, "",
-        "Renaming app-2.exe to old-app-2.exe takes it out of the list of app.exe's versions, which "
-        "begin with app and end with .exe; --force renames it all the same",
-        one);
-    row("rename out of the list, forced", "link", "",
-        "-e --rename app.exe app-2.exe old.exe --force", 0, "", "", one);
-    row("rename to a taken name", "link", "", "-e --rename app.exe app-1.exe app-3.exe", 1, "",
-        "Could not rename app-1.exe to app-3.exe: the name is taken", one);
-    row("rename out of the directory", "link", "", "-e --rename app.exe app-2.exe ../x.exe", 1, "",
-        "cannot be empty", one);
-    row("previous, nothing recorded", "link", "", "-e --previous app.exe", 1, "",
-        "nothing to go back to", one);
-    row("previous after a set", "link", "--set app.exe app-2.exe", "-e --previous app.exe", 0,
-        "app-1.exe\n", "", one);
-    row("previous twice returns", "link", "--set app.exe app-2.exe; --previous app.exe",
-        "-e --previous app.exe", 0, "app-2.exe\n", "", "app-2.exe");
-    row("previous, that version gone", "link", "--set app.exe app-2.exe; rm app-1.exe",
-        "-e --previous app.exe", 1, "",
-        "app-1.exe, the version before the latest change of app.exe, is gone", "app-2.exe");
-    row("previous, a forged line naming a file outside", "link", "forge WORK/new.bin",
-        "-e --previous app.exe", 1, "", "is not a version of app.exe now; nothing was changed",
-        one);
-    row("previous, a forged line naming another link", "link",
-        "ln app-2.exe app-beta.exe; forge DIR/app-beta.exe", "-e --previous app.exe", 1, "",
-        "is not a version of app.exe now", one);
-    row("previous after to-link, nothing before", "plain", "--to-link app.exe",
-        "-e --previous app.exe", 1, "", "nothing to go back to", "DATED");
-    row("history", "link", "--set app.exe app-2.exe; --rename 1 app-2.exe app-2b.exe",
-        "--history app.exe", 0,
-        "\\S+Z\tDIR/app.exe\tDIR/app-1.exe\tDIR/app-2.exe\n"
-        "\\S+Z\tDIR/app.exe\tDIR/app-2.exe\tDIR/app-2b.exe\n",
-        "", "app-2b.exe");
-    row("history of another target", "link", "--set app.exe app-2.exe", "--history other.exe", 0,
-        "", "", "app-2.exe");
-    row("add", "link", "", "-e --add app.exe WORK/new.bin", 0, "DATED\n", "", one);
-    row("add, the same file as a version", "link", "", "-e --add app.exe DIR/app-2.exe", 1, "",
-        "app-2.exe is already a version of app.exe, as app-2.exe", one);
-    row("add, the version in use through its link", "link", "", "-e --add app.exe DIR/app.exe", 1,
-        "", "app.exe is already a version of app.exe, as app-1.exe", one);
-    row("add, no such file", "link", "", "-e --add app.exe WORK/nothing.bin", 1, "",
-        "there is no such file", one);
-    row("add, a directory", "link", "", "-e --add app.exe DIR/sub", 1, "", "it is not a file", one);
-    row("add, the directory cannot be written", "link", "chattr +i",
-        "-e --add app.exe WORK/new.bin", 1, "", "Could not add new.bin: Operation not permitted",
-        one);
-    row("prune, dry run", "link", "", "-e --prune app.exe 1 --dry-run", 0,
-        "app-2.exe\nkept: app-1.exe, as it is the version in use\n", "", one);
-    row("prune keeps the way back", "link", "--set app.exe app-2.exe",
-        "-e --prune app.exe 0 --json", 0,
-        "json:trashed=[app-3.exe] kept.0.name=app-2.exe kept.1.name=app-1.exe kept.1.reason~Back",
-        "", "app-2.exe");
-    row("prune, the one in use stays", "link", "", "-e --prune app.exe 0", 0,
-        "app-3.exe\napp-2.exe\n", "", one);
-    row("prune, another link neither moved nor counted", "link", "ln app-2.exe app-beta.exe",
-        "-e --prune app.exe 1", 0, "app-2.exe\n", "", one);
-    row("prune, KEEP not a number", "link", "", "-e --prune app.exe all", 2, "",
-        "KEEP must be a number", one);
-    row("prune, no trash to be had", "link", "block trash", "-e --prune app.exe 1", 1, "",
-        "Could not move app-2.exe to the trash", one);
-    row("--dry-run with a listing", "link", "", "-e --list app.exe --dry-run", 2, "",
-        "--dry-run goes only with a command that changes something", one);
-    // Scripts: JSON, dry runs, and nothing changed where nothing needs to.
-    row("list targets as JSON", "link", "", "-e --list --json", 0,
-        "json:targets.0.name=app.exe targets.0.dir=DIR targets.0.state=link "
-        "targets.0.link=app-1.exe targets.0.number=1 targets.1.state=missing targets.1.link=null",
-        "", one);
-    row("list targets as JSON, plain", "plain", "", "--json -e --list", 0,
-        "json:targets.0.state=plain targets.0.link=null", "", "<plain>");
-    row("list versions as JSON", "link", "ln app-2.exe app-beta.exe", "--list app.exe --json", 0,
-        "json:target.name=app.exe target.dir=DIR versions.0.name=app-3.exe versions.0.size=1 "
-        "versions.0.current=false versions.2.current=true versions.3=null versions.0.birth~Z",
-        "", one);
-    row("set as JSON", "link", "", "-e --set app.exe app-2.exe --json", 0,
-        "json:changed=true before=app-1.exe after=app-2.exe", "", "app-2.exe");
-    row("set to the version in use changes nothing", "link", "",
-        "--json -e --set app.exe app-1.exe", 0,
-        "json:changed=false before=app-1.exe after=app-1.exe", "", one);
-    row("set, dry run", "link", "", "-e --set app.exe app-2.exe --dry-run", 0,
-        "would point the link to app-2.exe instead of app-1.exe\n", "", one);
-    row("set, dry run of a plain target", "plain", "",
-        "-e --set app.exe app-2.exe --dry-run --json", 0,
-        "json:changed=true dry_run=true set_aside=DATED before=null after=app-2.exe", "",
-        "<plain>");
-    row("set, refused as JSON", "link", "", "-e --set app.exe nope.exe --json", 2,
-        "json:changed=false error~nope.exe", "nope.exe is not a version", one);
-    row("set by the link's path, no configuration", "link", "",
-        "-e -c WORK/empty.cfg --set DIR/app.exe app-2.exe --json", 0,
-        "json:changed=true after=app-2.exe", "", "app-2.exe");
-    row("to-link, dry run", "plain", "", "-e --to-link app.exe --dry-run", 0,
-        "would set the plain file app.exe aside as DATED\n", "", "<plain>");
-    row("to-link on a link as JSON", "link", "", "-e --to-link app.exe --json", 0,
-        "json:changed=false before=app-1.exe after=app-1.exe", "", one);
-    row("add as JSON", "link", "", "-e --add app.exe WORK/new.bin --json", 0,
-        "json:changed=true added=DATED after=app-1.exe", "", one);
-    row("add keeps a version's own name", "link", "", "-e --add app.exe WORK/app-9.exe", 0,
-        "app-9.exe\n", "", one);
-    row("list versions, a name that is not UTF-8", "link", "undecodable", "-e --list app.exe", 0,
-        versions, "1 entries of app.exe left out: their names are not valid UTF-8", one);
-    row("add on a terminal draws its progress", "link", "", "tty -e --add app.exe WORK/new.bin", 0,
-        ".*Copying new.bin: 9 bytes of 9 bytes.*DATED.*", "", one);
-    row("add, dry run", "link", "", "-e --add app.exe WORK/new.bin --dry-run", 0,
-        "would add new.bin as DATED\n", "", one);
-    row("add, a copy of a version", "link", "", "-e --add app.exe WORK/same.bin", 1, "",
-        "same.bin is already a version of app.exe, as app-2.exe", one);
-    row("add, a copy of a version as JSON", "link", "", "-e --add app.exe WORK/same.bin --json", 0,
-        "json:changed=false version=app-2.exe", "", one);
-    row("rename, dry run as JSON", "link", "",
-        "-e --rename app.exe app-1.exe app-1b.exe --dry-run --json", 0,
-        "json:changed=true renamed.from=app-1.exe renamed.to=app-1b.exe after=app-1b.exe", "", one);
-    row("previous as JSON", "link", "--set app.exe app-2.exe", "-e --previous app.exe --json", 0,
-        "json:changed=true before=app-2.exe after=app-1.exe", "", one);
-    row("prune as JSON", "link", "", "-e --prune app.exe 0 --json", 0,
-        "json:changed=true trashed=[app-3.exe,app-2.exe]", "", one);
-    row("prune, nothing to move", "link", "", "-e --prune app.exe 5 --json", 0,
-        "json:changed=false trashed=[]", "", one);
-    row("trash", "link", "", "-e --trash app.exe app-2.exe", 0, "app-2.exe\n", "", one);
-    row("trash the version in use", "link", "", "-e --trash app.exe app-1.exe", 1, "",
-        "app-1.exe is the version in use", one);
-    row("trash, not there as JSON", "link", "", "-e --trash app.exe app-9.exe --json", 0,
-        "json:changed=false trashed=[]", "", one);
-    row("history as JSON", "link", "--set app.exe app-2.exe", "--history app.exe --json", 0,
-        "json:0.link=DIR/app.exe 0.before=DIR/app-1.exe 0.after=DIR/app-2.exe 0.time~Z 1=null", "",
-        "app-2.exe");
-    row("unknown option with two dashes", "link", "", "-e --bogus", 2, "",
-        "unknown option --bogus\nUsage:", one);
-    row("two commands", "link", "", "-e --list --history", 2, "", "only one command", one);
-    row("unknown single-dash option ignored", "link", "", "-x --list app.exe", 0, versions, "",
-        one);
-    row("Qt's options kept", "link", "",
-        "-platform offscreen --style Fusion -session s1 --list app.exe", 0, versions, "", one);
-    row("no command and no display", "link", "", "-e", 1, "", "needs a display.*--list", one);
-    row("help", "link", "", "-e --help --bogus", 0,
-        "Usage:.*--list.*--set.*--to-link.*--rename.*--previous.*--history.*--add.*--prune.*"
-        "-config FILE.*",
-        "", one);
-    row("-h", "link", "", "-e -h", 0, "Usage:.*", "", one);
-    row("version", "link", "", "--version", 0, "quillfen " QUILLFEN_VERSION "\n", "", one);
-    row("messages in Japanese without -e", "link", "", "--set app.exe nope.exe", 2, "",
-        "nope.exe は app.exe のバージョンではありません", one);
-    row("-c names a configuration that is not there", "link", "", "-e -c missing.cfg --list", 1, "",
-        "Could not read the configuration WORK/missing.cfg: there is no such file", one);
-    row("-config names a folder, as JSON", "link", "",
-        "-e -config DIR --set app.exe app-2.exe --json", 1, "json:changed=false error~regular",
-        "not a regular file", one);
-    row("history, a pipe in its place", "link", "fifo history", "-e --set app.exe app-2.exe", 0, "",
-        "history .* could not be written: it is not a regular file", "app-2.exe");
-    row("history, a line cut short before", "link", "cut history; --set app.exe app-2.exe",
-        "-e --previous app.exe", 0, "app-1.exe\n", "", one);
+    const QString versions = QStringLiteral("  app-3.exe\n  app-2.exe\n\\* app-1.exe\n");
+    for (QString line : QString::fromUtf8(CommandTable).split(QLatin1Char('\n'))) {
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        line.replace(QLatin1String("\\n"), QLatin1String("\n"))
+            .replace(QLatin1String("\\t"), QLatin1String("\t"))
+            .replace(QLatin1String("VERSIONS"), versions)
+            .replace(QLatin1String("QUILLFEN_VERSION"), QLatin1String(QUILLFEN_VERSION));
+        const QStringList field = line.split(QStringLiteral(" | "));
+        QVERIFY2(field.size() == 8, qPrintable(line));
+        QTest::newRow(qPrintable(field.at(0)))
+            << field.at(1)
+            << (field.at(2).isEmpty() ? QStringList() : field.at(2).split(QStringLiteral("; ")))
+            << field.at(3).split(QLatin1Char(' ')) << field.at(4).toInt() << field.at(5)
+            << field.at(6) << field.at(7);
+    }
 }
 
 void TestCommandLine::command()
