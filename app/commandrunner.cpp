@@ -97,6 +97,12 @@ int CommandRunner::runCommand()
         return Refused;
     }
     targets = ConfiguredTarget::fromConfig(config);
+    // A configured target that names no file in a folder is told at once;
+    // the others stay usable.
+    for (const ConfiguredTarget &target : qAsConst(targets)) {
+        if (!target.problem.isEmpty())
+            complain(QStringLiteral("quillfen: ") + target.refusalText() + QLatin1Char('\n'));
+    }
     switch (line.command) {
     case CommandLine::List:
         return line.operands.isEmpty() ? listTargets() : listVersions();
@@ -126,25 +132,29 @@ int CommandRunner::targetFromOperand()
     const QString operand = line.operands.value(0);
     QString error;
     int index = ConfiguredTarget::find(targets, operand, &error);
-    if (index >= 0)
-        return index;
     // A link's absolute path names its target, configured or not, so that a
     // host needs no configuration to be driven.
-    if (QDir::isAbsolutePath(operand) && !QFileInfo(operand).fileName().isEmpty()) {
-        const QFileInfo file(QDir::cleanPath(operand));
+    if (index < 0 && QDir::isAbsolutePath(operand)) {
+        const ConfiguredTarget named = ConfiguredTarget::atPath(operand);
         for (index = 0; index < targets.size(); ++index) {
-            if (targets.at(index).file.absoluteFilePath() == file.absoluteFilePath())
-                return index;
+            if (targets.at(index).file.absoluteFilePath() == named.file.absoluteFilePath())
+                break;
         }
-        ConfiguredTarget named;
-        named.fileName = file.fileName();
-        named.directory = file.absolutePath();
-        named.file = file;
-        targets.append(named);
-        return targets.size() - 1;
+        if (index == targets.size())
+            targets.append(named);
     }
-    complain(QStringLiteral("quillfen: ") + error + QLatin1Char('\n'));
-    return -1;
+    if (index < 0) {
+        complain(QStringLiteral("quillfen: ") + error + QLatin1Char('\n'));
+        return -1;
+    }
+    // Nothing is done to a target that names no file of its own.
+    if (!targets.at(index).problem.isEmpty()) {
+        complain(QStringLiteral("quillfen: ")
+                 + tr("%1 is no target: %2").arg(operand, targets.at(index).problem)
+                 + QLatin1Char('\n'));
+        return -1;
+    }
+    return index;
 }
 
 int CommandRunner::readTarget(VersionListing *listing)
@@ -197,7 +207,8 @@ int CommandRunner::finish(const ActionResult &result, const QString &printed)
                         : leaves ? tr("%1; --force renames it all the same").arg(result.message)
                                  : result.message)
                  + QLatin1Char('\n'));
-        return notAVersion || leaves ? BadUsage : Refused;
+        return notAVersion || leaves || result.refusal == ActionResult::BadName ? BadUsage
+                                                                                : Refused;
     }
     if (!result.warning.isEmpty())
         complain(QStringLiteral("quillfen: ") + result.warning + QLatin1Char('\n'));
@@ -282,6 +293,20 @@ int CommandRunner::listTargets()
 {
     QJsonArray all;
     for (int i = 0; i < targets.size(); ++i) {
+        const QString &problem = targets.at(i).problem;
+        if (!problem.isEmpty()) {
+            if (line.json)
+                all.append(QJsonObject {{QStringLiteral("number"), i + 1},
+                                        {QStringLiteral("dir"), targets.at(i).directory},
+                                        {QStringLiteral("name"), targets.at(i).fileName},
+                                        {QStringLiteral("state"), QStringLiteral("refused")},
+                                        {QStringLiteral("error"), problem}});
+            else
+                print(QStringLiteral("%1\t%2\t%3\n")
+                          .arg(QString::number(i + 1), targets.at(i).label(),
+                               tr("(left out: %1)").arg(problem)));
+            continue;
+        }
         const VersionListing listing = VersionListing::read(targets.at(i).file);
         if (!line.json) {
             print(QStringLiteral("%1\t%2\t%3\n")
@@ -396,7 +421,7 @@ int CommandRunner::history()
     QString lines;
     QJsonArray changes;
     for (const History::Record &record : records) {
-        if (!link.isEmpty() && record.link != link)
+        if (!link.isEmpty() && !History::sameLink(record.link, link))
             continue;
         lines += History::format(record) + QLatin1Char('\n');
         changes.append(

@@ -20,6 +20,7 @@ public:
         Busy, // another Quillfen kept the folder locked
         AlreadyDone, // what was asked for is so already: nothing to change
         LeavesList, // the new name would not be one of the target's versions
+        BadName, // a name no version may have, asked for all the same
     };
 
     static ActionResult refused(const QString &message, Refusal why = Refused)

@@ -1,5 +1,6 @@
 #include "configuredtarget.h"
 #include "configstore.h"
+#include "safefs.h"
 #include "texttokens.h"
 
 #include <QCoreApplication>
@@ -8,14 +9,57 @@
 QVector<ConfiguredTarget> ConfiguredTarget::fromConfig(const ConfigStore &config)
 {
     QVector<ConfiguredTarget> targets;
-    const QStringList rests = config.restsOf(QStringLiteral("Target"));
-    for (const QString &rest : rests) {
+    for (int i = 0; i < config.allUpperKeys.size(); ++i) {
+        if (config.allUpperKeys.at(i) != QLatin1String("TARGET"))
+            continue;
         ConfiguredTarget target;
-        takeToken(takeToken(rest, &target.fileName), &target.directory);
+        takeToken(takeToken(config.allRests.at(i), &target.fileName), &target.directory);
         target.file = QFileInfo(QDir(target.directory), target.fileName);
+        target.line = config.allLines.value(i);
+        target.problem = problemOf(target.fileName, target.file);
         targets.append(target);
     }
     return targets;
+}
+
+ConfiguredTarget ConfiguredTarget::atPath(const QString &linkPath)
+{
+    ConfiguredTarget target;
+    const int slash = linkPath.lastIndexOf(QLatin1Char('/'));
+    target.fileName = linkPath.mid(slash + 1);
+    target.directory = slash > 0 ? linkPath.left(slash) : QStringLiteral("/");
+    target.file = QFileInfo(QDir(target.directory), target.fileName);
+    target.problem = problemOf(target.fileName, target.file);
+    return target;
+}
+
+QString ConfiguredTarget::problemOf(const QString &fileName, const QFileInfo &file)
+{
+    // An absolute link path names its folder itself.
+    const QString name = QDir::isAbsolutePath(fileName) ? QFileInfo(fileName).fileName() : fileName;
+    if (name.isEmpty())
+        return tr("the link's name is empty");
+    if (name == QLatin1String(".") || name == QLatin1String(".."))
+        return tr("%1 names a folder, not a file").arg(fileName);
+    if (name.contains(QLatin1Char('/')) || name.contains(QChar(0))
+#ifdef Q_OS_WIN
+        || name.contains(QLatin1Char('\\')) || name.contains(QLatin1Char(':'))
+#endif
+    )
+        return tr("the link's name %1 holds a folder separator; name the folder as DIR")
+            .arg(fileName);
+    const QFileInfo parts(name);
+    if (parts.completeBaseName().isEmpty() && parts.suffix().isEmpty())
+        return tr("the link's name %1 has neither a base name nor a suffix").arg(fileName);
+    if (file.isDir())
+        return tr("%1 is a folder, not a link").arg(file.absoluteFilePath());
+    return QString();
+}
+
+QString ConfiguredTarget::refusalText() const
+{
+    return tr("line %1: the target %2 is left out: %3")
+        .arg(QString::number(line), label(), problem);
 }
 
 QString ConfiguredTarget::label() const

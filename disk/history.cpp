@@ -189,8 +189,21 @@ History::Record History::latestFor(const QString &link, bool *ok, QString *error
 {
     const QVector<Record> records = read(ok, error);
     for (int i = records.size() - 1; i >= 0; --i) {
-        if (records.at(i).link == link)
+        if (sameLink(records.at(i).link, link))
             return records.at(i);
     }
     return Record();
+}
+
+bool History::sameLink(const QString &recorded, const QString &link)
+{
+    if (recorded == link)
+        return true;
+    // The same name in the same folder, reached by another spelling.
+    const QFileInfo a(recorded);
+    const QFileInfo b(link);
+    if (a.fileName() != b.fileName())
+        return false;
+    const QByteArray folder = SafeFs::identityOf(a.absolutePath(), true);
+    return !folder.isEmpty() && folder == SafeFs::identityOf(b.absolutePath(), true);
 }

@@ -34,6 +34,8 @@ public:
     // Every record, oldest first; lines that do not parse are skipped. A
     // missing file is an empty history, not an error.
     static QVector<Record> read(bool *ok, QString *error);
+    // The link recorded is the link, its folder spelled this way or another.
+    static bool sameLink(const QString &recorded, const QString &link);
     // The latest record for the link, or a record with an empty link.
     static Record latestFor(const QString &link, bool *ok, QString *error);
 

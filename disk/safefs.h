@@ -29,6 +29,12 @@ public:
         bool isLink = false;
         bool isFile = false; // a regular file, or a link to one
         QByteArray identity; // tells one file from another (device and inode)
+        // For a link: the file its text names (the link itself not followed
+        // further, however the folders on the way are spelled), and the file
+        // reached by following every link. Else both are identity.
+        QByteArray namedIdentity;
+        QByteArray reachedIdentity;
+        qint64 links = 1; // the number of names of the file
         // When the file was born, a link's target for a link, as Qt tells
         // it; unknown where the file system keeps no birth times.
         bool birthKnown = false;
@@ -90,6 +96,11 @@ public:
     // left alone and the call fails.
     static bool setAsideAsLink(const QString &path, const QString &asidePath, FsError &error);
 
+    // Where path and asidePath are two names of one regular file (a set
+    // aside cut short), puts a link to asidePath in path's place in one
+    // step, as setAsideAsLink does after its first step.
+    static bool linkInPlaceOf(const QString &path, const QString &asidePath, FsError &error);
+
     // Gives the file at from the further name to, a hard link, never
     // replacing anything at to. *unsupported tells a file system that has no
     // hard links from any other failure.
@@ -103,6 +114,15 @@ public:
 
     // Both paths lead to the same file, following links.
     static bool leadToSameFile(const QString &a, const QString &b);
+    // What tells the file at path from any other (see EntryStat::identity),
+    // following a link at path where follow is true; empty where there is
+    // nothing.
+    static QByteArray identityOf(const QString &path, bool follow);
+    // The longest name a folder entry may have, in the file system's bytes.
+    static int maxNameBytes();
+    // name, cut from its end (at a character's border) so that its encoded
+    // bytes and reserved more bytes fit into one folder entry.
+    static QString fittingName(const QString &name, int reserved);
 
     // Copies the regular file at source to destPath, which must be free,
     // with source's permission bits. The copy is written under a hidden
@@ -120,11 +140,13 @@ public:
     // Standard error is a terminal, where a progress line can be redrawn.
     static bool standardErrorIsTerminal();
 
-    // Removes our own temporaries in dirPath that a killed process left
-    // behind: links and copies with our temporary name pattern, untouched
-    // for a minute. Nothing else is ever touched. Returns how many were
-    // removed.
-    static int removeStaleTemporaries(const QString &dirPath);
+    // Clears our own temporaries in dirPath that a killed process left
+    // behind, untouched for a minute: a link of our temporary name pattern,
+    // or such a name of a file that has another name in the folder, is
+    // removed; a file whose only name it is (a copy cut short, or a file
+    // someone gave such a name) is never deleted but moved to the trash,
+    // and *trashed names it. Returns how many were cleared.
+    static int removeStaleTemporaries(const QString &dirPath, QStringList *trashed = nullptr);
     // The hidden temporary names of ours for a link named linkName.
     static bool isTemporaryName(const QString &fileName);
 
@@ -158,10 +180,17 @@ public:
     static bool isBusy(const FsError &error);
 
 private:
-    // The n-th name tried for fileName in the trash: the name itself first.
+    // The n-th name tried for fileName in the trash: the name itself first,
+    // cut short where the name and its ".trashinfo" would not fit.
     static QString trashName(const QString &fileName, int n);
-    // The .trashinfo's text for a file that stood at absolutePath.
-    static QByteArray trashInfo(const QString &absolutePath);
+    // The .trashinfo's text for a file that stood at path (absolute, or
+    // relative to the top directory of the trash's file system).
+    static QByteArray trashInfo(const QByteArray &path);
+    // Removes the .trashinfo files in trash/info of ours whose file never
+    // arrived in trash/files (a move killed half-way), a minute old.
+    static void removeOrphanTrashInfo(const QByteArray &trash);
+    // The key that marks a .trashinfo as written by us.
+    static const char TrashInfoMark[];
     // What a new link at linkPath stores to lead to target (see createLink).
     static QString linkText(const QString &target, const QString &linkPath);
     // A fresh hidden name beside path, of the pattern isTemporaryName knows.

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -102,7 +103,7 @@ bool SafeFs::sameFile(const QString &a, const QString &b)
     return sameFileAt(QFile::encodeName(a), QFile::encodeName(b));
 }
 
-static QByteArray identityOf(qulonglong device, qulonglong inode)
+static QByteArray identityFrom(qulonglong device, qulonglong inode)
 {
     return QByteArray::number(device) + ':' + QByteArray::number(inode);
 }
@@ -127,21 +128,59 @@ QStringList SafeFs::entryNames(const QString &dirPath, QStringList *undecodable)
     return names;
 }
 
+// The path that the link at linkPath names, as the kernel reads it: a
+// relative text is relative to the link's own folder, however that is
+// spelled. Empty where no link stands there.
+static QByteArray namedByLink(const QByteArray &linkPath)
+{
+    QByteArray text(4096, Qt::Uninitialized);
+    const ssize_t size = ::readlink(linkPath.constData(), text.data(), size_t(text.size()));
+    if (size <= 0 || size >= text.size())
+        return QByteArray();
+    text.truncate(int(size));
+    if (text.startsWith('/'))
+        return text;
+    const int slash = linkPath.lastIndexOf('/');
+    return slash < 0 ? text : linkPath.left(slash + 1) + text;
+}
+
+static QByteArray identityAt(const QByteArray &path, bool follow)
+{
+    struct stat st;
+    if ((follow ? ::stat(path.constData(), &st) : ::lstat(path.constData(), &st)) != 0)
+        return QByteArray();
+    return identityFrom(st.st_dev, st.st_ino);
+}
+
+QByteArray SafeFs::identityOf(const QString &path, bool follow)
+{
+    return path.isEmpty() ? QByteArray() : identityAt(QFile::encodeName(path), follow);
+}
+
 SafeFs::EntryStat SafeFs::statEntry(const QString &path)
 {
     EntryStat result;
     const QByteArray name = QFile::encodeName(path);
 #ifdef Q_OS_LINUX
     struct statx sx;
-    const unsigned wanted = STATX_TYPE | STATX_INO | STATX_BTIME | STATX_SIZE;
+    const unsigned wanted = STATX_TYPE | STATX_INO | STATX_BTIME | STATX_SIZE | STATX_NLINK;
     if (::statx(AT_FDCWD, name.constData(), AT_SYMLINK_NOFOLLOW, wanted, &sx) != 0)
         return result;
     result.exists = true;
-    result.identity = identityOf(makedev(sx.stx_dev_major, sx.stx_dev_minor), sx.stx_ino);
+    result.identity = identityFrom(makedev(sx.stx_dev_major, sx.stx_dev_minor), sx.stx_ino);
+    result.namedIdentity = result.reachedIdentity = result.identity;
+    result.links = qint64(sx.stx_nlink);
     result.isLink = S_ISLNK(sx.stx_mode);
+    if (result.isLink)
+        result.namedIdentity = identityAt(namedByLink(name), false);
     // A link is a file, and is born, as what it points to.
-    if (result.isLink && ::statx(AT_FDCWD, name.constData(), 0, wanted, &sx) != 0)
+    if (result.isLink && ::statx(AT_FDCWD, name.constData(), 0, wanted, &sx) != 0) {
+        result.reachedIdentity.clear();
         return result;
+    }
+    if (result.isLink)
+        result.reachedIdentity
+            = identityFrom(makedev(sx.stx_dev_major, sx.stx_dev_minor), sx.stx_ino);
     result.isFile = S_ISREG(sx.stx_mode);
     result.size = qint64(sx.stx_size);
     if (sx.stx_mask & STATX_BTIME) {
@@ -153,8 +192,14 @@ SafeFs::EntryStat SafeFs::statEntry(const QString &path)
     if (::lstat(name.constData(), &st) != 0)
         return result;
     result.exists = true;
-    result.identity = identityOf(st.st_dev, st.st_ino);
+    result.identity = identityFrom(st.st_dev, st.st_ino);
+    result.namedIdentity = result.reachedIdentity = result.identity;
+    result.links = qint64(st.st_nlink);
     result.isLink = S_ISLNK(st.st_mode);
+    if (result.isLink) {
+        result.namedIdentity = identityAt(namedByLink(name), false);
+        result.reachedIdentity = identityAt(name, true);
+    }
     if (result.isLink && ::stat(name.constData(), &st) != 0)
         return result;
     result.isFile = S_ISREG(st.st_mode);
@@ -230,6 +275,37 @@ bool SafeFs::pointLinkTo(const QString &target, const QString &linkPath, FsError
     return false;
 }
 
+bool SafeFs::linkInPlaceOf(const QString &path, const QString &asidePath, FsError &error)
+{
+    const QByteArray name = QFile::encodeName(path);
+    const QByteArray aside = QFile::encodeName(asidePath);
+    if (!isRegularFile(path) || !sameFileAt(name, aside)) {
+        error.set(EEXIST);
+        return false;
+    }
+    const QByteArray temp = makeTemporaryLink(asidePath, path, error);
+    if (temp.isEmpty())
+        return false;
+    bool done = false;
+    if (exchangeNames(temp, name) == 0) {
+        if (sameFileAt(temp, aside)) {
+            ::unlink(temp.constData()); // a second name of the file set aside
+            return true;
+        }
+        // Not the file we set aside: another program replaced it.
+        exchangeNames(temp, name);
+        error.set(EEXIST);
+    } else if (cannotExchange(errno)) {
+        done = sameFileAt(name, aside) && ::rename(temp.constData(), name.constData()) == 0;
+        if (!done)
+            error.set(sameFileAt(name, aside) ? errno : EEXIST);
+    } else {
+        error.set(errno);
+    }
+    removeTemporaryLink(temp);
+    return done;
+}
+
 bool SafeFs::setAsideAsLink(const QString &path, const QString &asidePath, FsError &error)
 {
     if (!isRegularFile(path)) {
@@ -239,27 +315,7 @@ bool SafeFs::setAsideAsLink(const QString &path, const QString &asidePath, FsErr
     const QByteArray name = QFile::encodeName(path);
     const QByteArray aside = QFile::encodeName(asidePath);
     if (::link(name.constData(), aside.constData()) == 0) {
-        const QByteArray temp = makeTemporaryLink(asidePath, path, error);
-        bool done = false;
-        if (!temp.isEmpty()) {
-            if (exchangeNames(temp, name) == 0) {
-                if (sameFileAt(temp, aside)) {
-                    ::unlink(temp.constData()); // a second name of the file set aside
-                    return true;
-                }
-                // Not the file we set aside: another program replaced it.
-                exchangeNames(temp, name);
-                error.set(EEXIST);
-            } else if (cannotExchange(errno)) {
-                done = sameFileAt(name, aside) && ::rename(temp.constData(), name.constData()) == 0;
-                if (!done)
-                    error.set(sameFileAt(name, aside) ? errno : EEXIST);
-            } else {
-                error.set(errno);
-            }
-            removeTemporaryLink(temp);
-        }
-        if (done)
+        if (linkInPlaceOf(path, asidePath, error))
             return true;
         // Undo the second name, but only while both names still hold the
         // same file; otherwise the aside name keeps the content.
@@ -351,8 +407,7 @@ static bool writeAll(int fd, const char *data, ssize_t size)
 }
 
 // Copies in to out and flushes out to disk; errno tells why it failed.
-static bool copyContents(int in, int out, mode_t mode,
-                         const std::function<bool(qint64 copied)> &progress, bool *cancelled)
+static bool copyContents(int in, int out, const std::function<bool(qint64 copied)> &progress, bool *cancelled)
 {
     qint64 copiedSoFar = 0;
     QByteArray buffer(1 << 16, Qt::Uninitialized);
@@ -373,8 +428,7 @@ static bool copyContents(int in, int out, mode_t mode,
             return false;
         }
     }
-    // The mode asked of open() passed through the umask.
-    return ::fchmod(out, mode) == 0 && ::fsync(out) == 0;
+    return ::fsync(out) == 0;
 }
 
 // Flushes a directory's entries to disk, so that a new name survives a crash.
@@ -406,7 +460,10 @@ bool SafeFs::copyAsNew(const QString &source, const QString &destPath, bool *tak
         ::close(in);
         return false;
     }
-    const mode_t mode = st.st_mode & 07777;
+    // As cp without -p: the permission bits through the umask (open()
+    // applies it), never set-user-ID, set-group-ID or sticky, which a copy
+    // made by root would otherwise turn into root's privileges.
+    const mode_t mode = st.st_mode & 0777;
     QByteArray temp;
     int out = -1;
     for (int attempt = 0; attempt < 16 && out < 0; ++attempt) {
@@ -420,7 +477,7 @@ bool SafeFs::copyAsNew(const QString &source, const QString &destPath, bool *tak
         ::close(in);
         return false;
     }
-    const bool copied = copyContents(in, out, mode, progress, &stopped);
+    const bool copied = copyContents(in, out, progress, &stopped);
     if (cancelled)
         *cancelled = stopped;
     int copyError = errno;
@@ -456,25 +513,66 @@ bool SafeFs::copyAsNew(const QString &source, const QString &destPath, bool *tak
     return false;
 }
 
-int SafeFs::removeStaleTemporaries(const QString &dirPath)
+// Whether a name in the folder other than except is the file (dev, ino).
+static bool hasOtherName(const QByteArray &dirPath, const QByteArray &except, dev_t device,
+                         ino_t inode)
+{
+    DIR *dir = ::opendir(dirPath.constData());
+    if (!dir)
+        return false;
+    bool found = false;
+    while (const struct dirent *entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name == "." || name == ".." || name == except)
+            continue;
+        struct stat st;
+        if (::lstat((dirPath + '/' + name).constData(), &st) == 0 && st.st_dev == device
+            && st.st_ino == inode) {
+            found = true;
+            break;
+        }
+    }
+    ::closedir(dir);
+    return found;
+}
+
+int SafeFs::removeStaleTemporaries(const QString &dirPath, QStringList *trashed)
 {
     const QDir dir(dirPath);
     const QStringList names
         = dir.entryList(QStringList(QStringLiteral(".*.quillfen-*")),
                         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     const qint64 minuteAgo = QDateTime::currentSecsSinceEpoch() - 60;
-    int removed = 0;
+    int cleared = 0;
     for (const QString &fileName : names) {
         if (!isTemporaryName(fileName))
             continue;
         const QByteArray path = QFile::encodeName(dir.absoluteFilePath(fileName));
         struct stat st;
-        // A link of ours, or a copy that was never given its name.
-        if (::lstat(path.constData(), &st) == 0 && (S_ISLNK(st.st_mode) || S_ISREG(st.st_mode))
-            && qint64(st.st_mtime) < minuteAgo && ::unlink(path.constData()) == 0)
-            ++removed;
+        if (::lstat(path.constData(), &st) != 0 || qint64(st.st_mtime) >= minuteAgo)
+            continue;
+        // A link of ours, or a second name of a copy that got its own: its
+        // content stays under that name.
+        const bool secondName = S_ISREG(st.st_mode) && st.st_nlink > 1
+            && hasOtherName(QFile::encodeName(dir.absolutePath()), QFile::encodeName(fileName),
+                            st.st_dev, st.st_ino);
+        if ((S_ISLNK(st.st_mode) || secondName) && ::unlink(path.constData()) == 0) {
+            ++cleared;
+            continue;
+        }
+        if (!S_ISREG(st.st_mode) || secondName)
+            continue;
+        // Its only name: a copy cut short, or a file someone named so. Never
+        // deleted, only moved where the user can still look at it.
+        QString where;
+        FsError error;
+        if (moveToTrash(QFile::decodeName(path), &where, error)) {
+            ++cleared;
+            if (trashed)
+                *trashed << fileName;
+        }
     }
-    return removed;
+    return cleared;
 }
 
 qintptr SafeFs::tryLock(const QString &path, bool create, FsError &error)
@@ -524,10 +622,13 @@ static bool onDevice(const QByteArray &path, dev_t device)
     return ::stat(path.constData(), &st) == 0 && st.st_dev == device;
 }
 
-// The trash for a file on that device: the user's own where it is on the
-// same file system, else the file system's top-directory trash, so that the
-// file is renamed in and never copied across file systems.
-static QByteArray trashFor(const QByteArray &file, dev_t device, FsError &error)
+// The trash for a file at its real place (every link on the way resolved)
+// on that device: the user's own where it is on the same file system, else
+// the top-directory trash of the mount the file is really on, so that the
+// file is renamed in and never copied, and the desktop finds it there.
+// *topDir is that mount's top directory, or empty for the user's trash.
+static QByteArray trashFor(const QByteArray &file, dev_t device, QByteArray *topDir,
+                           FsError &error)
 {
     QString data = qEnvironmentVariable("XDG_DATA_HOME");
     if (data.isEmpty() || QDir::isRelativePath(data))
@@ -540,8 +641,10 @@ static QByteArray trashFor(const QByteArray &file, dev_t device, FsError &error)
         error.set(errno);
         return QByteArray();
     }
+    topDir->clear();
     if (onDevice(home, device))
         return home;
+    // The mount point: the highest folder above the file on its device.
     QByteArray top = file.left(file.lastIndexOf('/'));
     for (;;) {
         const int slash = top.lastIndexOf('/');
@@ -552,39 +655,86 @@ static QByteArray trashFor(const QByteArray &file, dev_t device, FsError &error)
     }
     if (top.isEmpty())
         top = "/";
+    *topDir = top;
     const QByteArray base = top == "/" ? QByteArray() : top;
     const QByteArray uid = QByteArray::number(::getuid());
     // A shared .Trash counts only where it is a real folder with the sticky
     // bit, so that no other user can plant one.
     struct stat shared;
     if (::lstat((base + "/.Trash").constData(), &shared) == 0 && S_ISDIR(shared.st_mode)
-        && (shared.st_mode & S_ISVTX) && makeTrashFolder(base + "/.Trash/" + uid))
+        && (shared.st_mode & S_ISVTX) && makeTrashFolder(base + "/.Trash/" + uid)
+        && onDevice(base + "/.Trash/" + uid, device))
         return base + "/.Trash/" + uid;
     const QByteArray own = base + "/.Trash-" + uid;
+    errno = 0;
     if (makeTrashFolder(own) && onDevice(own, device))
         return own;
     error.set(errno ? errno : EXDEV);
     return QByteArray();
 }
 
+void SafeFs::removeOrphanTrashInfo(const QByteArray &trash)
+{
+    DIR *dir = ::opendir((trash + "/info").constData());
+    if (!dir)
+        return;
+    const qint64 minuteAgo = QDateTime::currentSecsSinceEpoch() - 60;
+    while (const struct dirent *entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (!name.endsWith(".trashinfo") || name.size() <= int(qstrlen(".trashinfo")))
+            continue;
+        struct stat st;
+        const QByteArray file = trash + "/files/" + name.left(name.size() - 10);
+        const QByteArray info = trash + "/info/" + name;
+        if (::lstat(file.constData(), &st) == 0 || errno != ENOENT)
+            continue;
+        // Claimed a minute ago or more by us, and the file never came.
+        if (::lstat(info.constData(), &st) != 0 || !S_ISREG(st.st_mode)
+            || qint64(st.st_mtime) >= minuteAgo || st.st_size > 65536)
+            continue;
+        QFile text(QFile::decodeName(info));
+        if (text.open(QIODevice::ReadOnly)
+            && text.readAll().split('\n').contains(QByteArray(TrashInfoMark)))
+            ::unlink(info.constData());
+    }
+    ::closedir(dir);
+}
+
 bool SafeFs::moveToTrash(const QString &path, QString *trashedPath, FsError &error)
 {
     const QString absolute = QFileInfo(path).absoluteFilePath();
-    const QByteArray file = QFile::encodeName(absolute);
+    const QByteArray given = QFile::encodeName(absolute);
+    // The folder as it really is, whatever links lead to it.
+    const int slash = given.lastIndexOf('/');
+    char *real = ::realpath(slash > 0 ? given.left(slash).constData() : "/", nullptr);
+    if (!real) {
+        error.set(errno);
+        return false;
+    }
+    const QByteArray realDir(real);
+    ::free(real);
+    const QByteArray file
+        = (realDir == "/" ? QByteArray() : realDir) + '/' + given.mid(slash + 1);
     struct stat st;
     if (::lstat(file.constData(), &st) != 0) {
         error.set(errno);
         return false;
     }
-    const QByteArray trash = trashFor(file, st.st_dev, error);
+    QByteArray topDir;
+    const QByteArray trash = trashFor(file, st.st_dev, &topDir, error);
     if (trash.isEmpty())
         return false;
     if (!makeTrashFolder(trash + "/files") || !makeTrashFolder(trash + "/info")) {
         error.set(errno);
         return false;
     }
-    const QByteArray info = trashInfo(absolute);
-    const QString fileName = QFileInfo(absolute).fileName();
+    removeOrphanTrashInfo(trash);
+    // A top directory's trash names the file relative to the top directory.
+    const QByteArray recorded
+        = topDir.isEmpty() ? file : file.mid(topDir == "/" ? 1 : topDir.size() + 1);
+    const QByteArray info = trashInfo(recorded);
+    const QString fileName = QFile::decodeName(given.mid(slash + 1));
+    const QString source = QFile::decodeName(file);
     for (int n = 1; n < 100000; ++n) {
         const QByteArray name = QFile::encodeName(trashName(fileName, n));
         const QByteArray infoPath = trash + "/info/" + name + ".trashinfo";
@@ -606,7 +756,7 @@ bool SafeFs::moveToTrash(const QString &path, QString *trashedPath, FsError &err
             return false;
         }
         const QString destination = QFile::decodeName(trash + "/files/" + name);
-        if (renameNoReplace(absolute, destination, error)) {
+        if (renameNoReplace(source, destination, error)) {
             syncDirectoryOf(destination);
             *trashedPath = destination;
             return true;

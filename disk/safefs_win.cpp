@@ -53,7 +53,7 @@ static bool informationOf(const QString &path, bool follow, BY_HANDLE_FILE_INFOR
 }
 
 // The volume serial number and file index, which tell one file from another.
-static QByteArray identityOf(const BY_HANDLE_FILE_INFORMATION &info)
+static QByteArray identityFrom(const BY_HANDLE_FILE_INFORMATION &info)
 {
     return QByteArray::number(qulonglong(info.dwVolumeSerialNumber)) + ':'
         + QByteArray::number((qulonglong(info.nFileIndexHigh) << 32) | info.nFileIndexLow);
@@ -62,7 +62,7 @@ static QByteArray identityOf(const BY_HANDLE_FILE_INFORMATION &info)
 static QByteArray identityAt(const QString &path, bool follow)
 {
     BY_HANDLE_FILE_INFORMATION info;
-    return informationOf(path, follow, &info) ? identityOf(info) : QByteArray();
+    return informationOf(path, follow, &info) ? identityFrom(info) : QByteArray();
 }
 
 bool SafeFs::exists(const QString &path)
@@ -118,8 +118,11 @@ SafeFs::EntryStat SafeFs::statEntry(const QString &path)
     if (!informationOf(path, false, &info))
         return result;
     result.exists = true;
-    result.identity = identityOf(info);
+    result.identity = identityFrom(info);
+    result.links = qint64(info.nNumberOfLinks);
     result.isLink = isSymLink(path);
+    result.namedIdentity = result.isLink ? identityAt(linkTarget(path), false) : result.identity;
+    result.reachedIdentity = result.isLink ? identityAt(path, true) : result.identity;
     // A link is a file, and is born, as what it leads to.
     if (result.isLink && !informationOf(path, true, &info))
         return result;
@@ -196,6 +199,15 @@ static bool noHardLinks(DWORD code)
 {
     return code == ERROR_INVALID_FUNCTION || code == ERROR_NOT_SUPPORTED
         || code == ERROR_NOT_SAME_DEVICE || code == ERROR_TOO_MANY_LINKS;
+}
+
+bool SafeFs::linkInPlaceOf(const QString &path, const QString &asidePath, FsError &error)
+{
+    if (!isRegularFile(path) || !sameFile(path, asidePath)) {
+        error.set(ERROR_FILE_EXISTS);
+        return false;
+    }
+    return replaceWithNewLink(asidePath, path, temporaryNameFor(path), asidePath, error);
 }
 
 bool SafeFs::setAsideAsLink(const QString &path, const QString &asidePath, FsError &error)
@@ -304,20 +316,45 @@ bool SafeFs::copyAsNew(const QString &source, const QString &destPath, bool *tak
     return false;
 }
 
-int SafeFs::removeStaleTemporaries(const QString &dirPath)
+QByteArray SafeFs::identityOf(const QString &path, bool follow)
+{
+    return path.isEmpty() ? QByteArray() : identityAt(path, follow);
+}
+
+int SafeFs::removeStaleTemporaries(const QString &dirPath, QStringList *trashed)
 {
     const QDir dir(dirPath);
     const QDateTime minuteAgo = QDateTime::currentDateTimeUtc().addSecs(-60);
-    int removed = 0;
-    for (const QString &name : dir.entryList(QStringList(QStringLiteral(".*.quillfen-*")),
-                                             QDir::AllEntries | QDir::Hidden | QDir::System)) {
+    const QStringList all
+        = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    int cleared = 0;
+    for (const QString &name : all) {
         const QString path = dir.absoluteFilePath(name);
-        if (isTemporaryName(name) && (isSymLink(path) || isRegularFile(path))
-            && QFileInfo(path).lastModified().toUTC() < minuteAgo
-            && DeleteFileW(native(path).c_str()))
-            ++removed;
+        if (!isTemporaryName(name) || QFileInfo(path).lastModified().toUTC() >= minuteAgo)
+            continue;
+        const EntryStat stat = statEntry(path);
+        bool secondName = false;
+        if (!stat.isLink && stat.links > 1) {
+            for (const QString &other : all)
+                secondName = secondName
+                    || (other != name && identityAt(dir.absoluteFilePath(other), false) == stat.identity);
+        }
+        if ((stat.isLink || secondName) && DeleteFileW(native(path).c_str())) {
+            ++cleared;
+            continue;
+        }
+        if (stat.isLink || secondName || !isRegularFile(path))
+            continue;
+        // Its only name: never deleted, only moved where the user looks.
+        QString where;
+        FsError error;
+        if (moveToTrash(path, &where, error)) {
+            ++cleared;
+            if (trashed)
+                *trashed << name;
+        }
     }
-    return removed;
+    return cleared;
 }
 
 qintptr SafeFs::tryLock(const QString &path, bool, FsError &error)

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 static QString fileNameOf(const QString &path)
@@ -44,10 +45,92 @@ VersionActions::locked(const std::function<ActionResult(const VersionListing &)>
         return ActionResult::refused(
             tr("Could not lock %1: %2; nothing was changed").arg(folder, lock.error().text));
     }
-    // Under the lock no other Quillfen is half-way through an action here.
-    SafeFs::removeStaleTemporaries(folder);
-    const VersionListing listing = VersionListing::read(target);
-    return finished(action(listing), listing);
+    // Under the lock no other Quillfen is half-way through an action here:
+    // what a killed one left is cleared, and its step finished or undone.
+    QStringList swept;
+    SafeFs::removeStaleTemporaries(folder, &swept);
+    QStringList notes;
+    if (!swept.isEmpty())
+        notes << tr("%1 in %2 had a name of Quillfen's temporaries and no other name: moved to "
+                    "the trash")
+                     .arg(swept.join(QLatin1String(", ")), folder);
+    VersionListing listing = VersionListing::read(target);
+    const QString recovered = finishInterrupted(listing);
+    if (!recovered.isEmpty()) {
+        notes << recovered;
+        listing = VersionListing::read(target);
+    }
+    ActionResult result = finished(action(listing), listing);
+    if (!notes.isEmpty()) {
+        if (!result.warning.isEmpty())
+            notes << result.warning;
+        result.warning = notes.join(QLatin1Char('\n'));
+        result.changed = true;
+    }
+    return result;
+}
+
+QString VersionActions::finishInterrupted(const VersionListing &listing) const
+{
+    if (listing.targetIndex < 0)
+        return QString();
+    const VersionEntry &link = listing.entries.at(listing.targetIndex);
+    FsError error;
+    if (!link.isLink && link.links > 1) {
+        // A plain target and its dated name as one file: a set aside was cut
+        // short after its first step, and is finished.
+        const QRegularExpression dated(
+            QRegularExpression::anchoredPattern(QRegularExpression::escape(listing.base)
+                                                + QStringLiteral("-[0-9]{8}-[0-9]+")
+                                                + (listing.suffix.isEmpty()
+                                                       ? QString()
+                                                       : QRegularExpression::escape(
+                                                           QLatin1Char('.') + listing.suffix))));
+        for (int i = 0; i < listing.entries.size(); ++i) {
+            const VersionEntry &entry = listing.entries.at(i);
+            if (!listing.isVersion(i) || entry.identity != link.identity
+                || !dated.match(entry.name).hasMatch())
+                continue;
+            if (!SafeFs::linkInPlaceOf(link.path, entry.path, error))
+                return tr("%1 and %2 are one file, left so by an interrupted Quillfen; it could "
+                          "not be made a link: %3")
+                    .arg(link.name, entry.name, error.text);
+            ActionResult made;
+            record(&made, QString(), entry.path);
+            return tr("%1 was being set aside as %2 when a Quillfen was interrupted: it is a link "
+                      "to %2 now")
+                .arg(link.name, entry.name);
+        }
+        return QString();
+    }
+    // The version in use under two names: a rename was cut short. The name
+    // the link names stays, the other goes.
+    const int current = listing.currentIndex();
+    if (current < 0 || listing.entries.at(current).links < 2)
+        return QString();
+    const QString named = QFileInfo(SafeFs::linkTarget(link.path)).fileName();
+    int kept = -1;
+    QStringList others;
+    for (int i = 0; i < listing.entries.size(); ++i) {
+        if (!listing.isCurrent(i) || !listing.isVersion(i))
+            continue;
+        if (listing.entries.at(i).name == named)
+            kept = i;
+        else
+            others << listing.entries.at(i).path;
+    }
+    if (kept < 0 || others.isEmpty())
+        return QString();
+    QStringList removed;
+    for (const QString &other : qAsConst(others)) {
+        if (SafeFs::removeNameIfSame(other, listing.entries.at(kept).path, error))
+            removed << fileNameOf(other);
+    }
+    if (removed.isEmpty())
+        return QString();
+    return tr("%1 was the second name of %2, left by a rename that a Quillfen did not finish: "
+              "removed, the version keeps the name %2")
+        .arg(removed.join(QLatin1String(", ")), listing.entries.at(kept).name);
 }
 
 // Where the action did not move the link, it leads where it led.
@@ -71,15 +154,22 @@ int VersionActions::versionIndex(const VersionListing &listing, const QString &v
                                  ActionResult *refusal) const
 {
     const QFileInfo named(listing.dir, version);
-    const QString name = named.fileName();
+    QString name = named.fileName();
     const QString linkName = listing.linkName();
     const auto refuse = [&](const QString &message) {
         *refusal = ActionResult::refused(message, ActionResult::NotAVersion);
         return -1;
     };
-    if (named.absolutePath() != listing.dir.absolutePath() || !isPlainName(name))
+    const bool sameFolder = named.absolutePath() == listing.dir.absolutePath()
+        || SafeFs::identityOf(named.absolutePath(), true)
+            == SafeFs::identityOf(listing.dir.absolutePath(), true);
+    if (!sameFolder || !isPlainName(name))
         return refuse(tr("%1 is not a version of %2: it is not in %3")
                           .arg(version, linkName, listing.dir.absolutePath()));
+    // The folder spelled another way: the entry that is the file.
+    if (named.absolutePath() != listing.dir.absolutePath()
+        && listing.indexOfFile(named.absoluteFilePath()) >= 0)
+        name = listing.entries.at(listing.indexOfFile(named.absoluteFilePath())).name;
     const int index = listing.indexOf(name);
     if (index < 0 && !SafeFs::exists(named.absoluteFilePath()))
         return refuse(tr("%1 is not a version of %2: there is no such file now (another program "
@@ -97,12 +187,17 @@ ActionResult VersionActions::pointLink(const VersionListing &listing,
                                        const QString &versionPath) const
 {
     const QString linkPath = listing.linkPath();
-    const QString before = SafeFs::linkTarget(linkPath);
+    const QString before = listedPath(listing, SafeFs::linkTarget(linkPath));
     ActionResult result;
     result.before = fileNameOf(before);
     result.after = fileNameOf(versionPath);
-    // The version in use picked again: nothing to change, nothing to record.
-    if (before == versionPath && SafeFs::linkTargetIsExact(linkPath))
+    // The version in use picked again, however the link spells its folder:
+    // nothing to change, nothing to record. (A second name of the same file
+    // is another version's name, as while a rename is under way.)
+    const SafeFs::EntryStat link = SafeFs::statEntry(linkPath);
+    if (link.isLink && !link.namedIdentity.isEmpty()
+        && link.namedIdentity == SafeFs::identityOf(versionPath, false)
+        && fileNameOf(SafeFs::linkTarget(linkPath)) == result.after)
         return result;
     result.changed = true;
     if (dryRun)
@@ -113,6 +208,12 @@ ActionResult VersionActions::pointLink(const VersionListing &listing,
             tr("Could not point %1 to %2: %3").arg(fileNameOf(linkPath), result.after, error.text));
     record(&result, before, versionPath);
     return result;
+}
+
+QString VersionActions::listedPath(const VersionListing &listing, const QString &path)
+{
+    const int index = path.isEmpty() ? -1 : listing.indexOfFile(path);
+    return index >= 0 ? listing.entries.at(index).path : path;
 }
 
 QString VersionActions::datedName(const QString &path)
@@ -128,6 +229,9 @@ QString VersionActions::datedName(const QString &path)
         const QString candidate = suffix.isEmpty()
             ? QStringLiteral("%1-%2").arg(stem, QString::number(n))
             : QStringLiteral("%1-%2.%3").arg(stem, QString::number(n), suffix);
+        // A name too long for the folder would only fail later.
+        if (SafeFs::fittingName(candidate, 0) != candidate)
+            return QString();
         if (!SafeFs::exists(dir.absoluteFilePath(candidate)))
             return candidate;
     }
@@ -141,7 +245,12 @@ ActionResult VersionActions::setAside(const VersionListing &listing) const
     if (!SafeFs::isRegularFile(path))
         return ActionResult::refused(
             tr("%1 is no longer a plain file; nothing was changed").arg(fileNameOf(path)));
-    const QString aside = listing.dir.absoluteFilePath(datedName(path));
+    const QString asideName = datedName(path);
+    if (asideName.isEmpty())
+        return ActionResult::refused(tr("%1 cannot be set aside: its name with a date would be "
+                                        "longer than a file name may be; nothing was changed")
+                                         .arg(fileNameOf(path)));
+    const QString aside = listing.dir.absoluteFilePath(asideName);
     ActionResult result;
     result.changed = true;
     result.path = aside;
@@ -225,6 +334,13 @@ ActionResult VersionActions::rename(const QString &version, const QString &newNa
         // too and is never replaced.
         if (!isPlainName(newName))
             return refused(tr("a name cannot be empty, \".\" or \"..\", or contain \"/\""));
+        // Such a name would be cleared away as a leftover of ours.
+        if (SafeFs::isTemporaryName(newName))
+            return ActionResult::refused(
+                tr("Could not rename %1 to %2: names of this form belong to Quillfen's own "
+                   "temporary files")
+                    .arg(oldName, newName),
+                ActionResult::BadName);
         const QString newPath = listing.dir.absoluteFilePath(newName);
         if (SafeFs::exists(newPath))
             return refused(tr("the name is taken"));
@@ -309,9 +425,7 @@ ActionResult VersionActions::goBack()
                     .arg(before.fileName(), fileNameOf(link)));
         // The history is only a text file: it names no more than a version
         // of this target as it stands now.
-        const int index = before.absolutePath() == listing.dir.absolutePath()
-            ? listing.indexOf(before.fileName())
-            : -1;
+        const int index = listing.indexOfFile(latest.before);
         if (!listing.isVersion(index))
             return ActionResult::refused(
                 tr("The history names %1 as the version before the latest change of %2, but it "
@@ -348,7 +462,13 @@ ActionResult VersionActions::add(const QString &source)
         // known by (Tool-2.1.exe); any other gets a dated one.
         const QString ownName = file.fileName();
         const bool keepsName = listing.isNamedLike(ownName) && ownName != listing.linkName()
-            && isPlainName(ownName) && !SafeFs::exists(listing.dir.absoluteFilePath(ownName));
+            && isPlainName(ownName) && !SafeFs::isTemporaryName(ownName)
+            && !SafeFs::exists(listing.dir.absoluteFilePath(ownName));
+        if (!keepsName && datedName(namedLike).isEmpty())
+            return ActionResult::refused(
+                tr("Could not add %1: a dated name for %2 would be longer than a file name may "
+                   "be")
+                    .arg(shown, listing.linkName()));
         const auto nameFor = [&](int attempt) {
             return listing.dir.absoluteFilePath(keepsName && attempt == 0 ? ownName
                                                                           : datedName(namedLike));
@@ -428,8 +548,9 @@ QVector<QPair<QString, QString>> VersionActions::keptVersions(const VersionListi
 {
     // What the link finally leads to, through however many links.
     const QString linkPath = listing.linkPath();
-    const QString reached
-        = SafeFs::isSymLink(linkPath) ? QFileInfo(linkPath).canonicalFilePath() : QString();
+    const SafeFs::EntryStat link = SafeFs::statEntry(linkPath);
+    const QByteArray reached = link.isLink ? link.reachedIdentity : QByteArray();
+    const QByteArray previous = SafeFs::identityOf(previousPath, false);
     QVector<QPair<QString, QString>> kept;
     for (int i = 0; i < listing.entries.size(); ++i) {
         if (!listing.isVersion(i))
@@ -438,10 +559,10 @@ QVector<QPair<QString, QString>> VersionActions::keptVersions(const VersionListi
         QString why;
         if (listing.isCurrent(i))
             why = tr("it is the version in use");
-        else if (!reached.isEmpty() && QFileInfo(entry.path).canonicalFilePath() == reached)
+        else if (!reached.isEmpty() && entry.identity == reached)
             why = tr("the link reaches it through %1")
                       .arg(QFileInfo(SafeFs::linkTarget(linkPath)).fileName());
-        else if (!previousPath.isEmpty() && entry.path == previousPath)
+        else if (!previous.isEmpty() && entry.identity == previous)
             why = tr("Back to Previous Version returns to it");
         if (!why.isEmpty())
             kept.append({entry.name, why});
@@ -539,9 +660,10 @@ ActionResult VersionActions::trashOne(const VersionListing &listing, const QStri
             tr("%1 is not a version of %2; nothing was moved").arg(name, listing.linkName()));
     const VersionEntry &entry = listing.entries.at(index);
     // Where the link points now, whoever changed it since the listing.
-    const QString inUse = SafeFs::linkTarget(listing.linkPath());
+    const SafeFs::EntryStat link = SafeFs::statEntry(listing.linkPath());
     if (listing.isCurrent(index)
-        || (!inUse.isEmpty() && QFileInfo(inUse).absoluteFilePath() == entry.path))
+        || (link.isLink
+            && (link.namedIdentity == entry.identity || link.reachedIdentity == entry.identity)))
         return ActionResult::refused(
             tr("%1 is the version in use; it stays where it is").arg(name));
     if (seenIndex >= 0) {

@@ -98,7 +98,7 @@ public:
     static QString previousVersion(const QFileInfo &targetFile);
 
     // The first free name of the form base-yyyyMMdd-N.suffix for the file at
-    // path, dated today.
+    // path, dated today; empty where such a name would be too long.
     static QString datedName(const QString &path);
 
     // A name that stays inside its directory and names an entry of its own:
@@ -121,6 +121,13 @@ private:
     ActionResult trashOne(const VersionListing &listing, const QString &name,
                           const VersionListing *seen) const;
     void record(ActionResult *result, const QString &before, const QString &after) const;
+    // Finishes or undoes what a killed action left under two names (a set
+    // aside or a rename of the version in use), so that each content keeps
+    // one version name; what it did, for the user, or empty.
+    QString finishInterrupted(const VersionListing &listing) const;
+    // The listing's own path of the file at path (however spelled), else
+    // path as it is.
+    static QString listedPath(const VersionListing &listing, const QString &path);
 
     // The version whose content is that of the file at source, or -1.
     static int sameContent(const VersionListing &listing, const QString &source);

@@ -14,6 +14,9 @@ VersionEntry VersionEntry::read(const QDir &dir, const QString &name)
     entry.isFile = stat.isFile;
     entry.isLink = stat.isLink;
     entry.identity = stat.identity;
+    entry.namedIdentity = stat.namedIdentity;
+    entry.reachedIdentity = stat.reachedIdentity;
+    entry.links = stat.links;
     entry.birthKnown = stat.birthKnown;
     entry.birthMsecs = stat.birthMsecs;
     entry.size = stat.size;
@@ -27,7 +30,8 @@ VersionEntry VersionEntry::read(const QDir &dir, const QString &name)
 bool VersionEntry::sameAs(const VersionEntry &other) const
 {
     return name == other.name && path == other.path && identity == other.identity
-        && isFile == other.isFile && isLink == other.isLink && linkTarget == other.linkTarget
+        && namedIdentity == other.namedIdentity && isFile == other.isFile && isLink == other.isLink
+        && linkTarget == other.linkTarget
         && linkTargetIsExact == other.linkTargetIsExact && birthKnown == other.birthKnown
         && birthMsecs == other.birthMsecs;
 }

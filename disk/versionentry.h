@@ -25,6 +25,12 @@ public:
     // text compares the file itself.
     bool linkTargetIsExact = false;
     QByteArray identity; // SafeFs::EntryStat::identity
+    // For a link: the file its text names and the file it finally reaches
+    // (SafeFs::EntryStat), so that a link written through another spelling
+    // of the folder is known to lead to the version it names.
+    QByteArray namedIdentity;
+    QByteArray reachedIdentity;
+    qint64 links = 1; // names of the file
     bool birthKnown = false;
     qint64 birthMsecs = 0;
     qint64 size = 0; // of what a link leads to, for a link

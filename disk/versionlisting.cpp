@@ -31,6 +31,11 @@ VersionListing VersionListing::read(const QFileInfo &targetFile)
     for (const auto &name : qAsConst(sorted))
         names.append(name.second);
     listing.entries.reserve(names.size());
+    // A hidden link name (.tool) is no other program's hidden file: the
+    // target is listed like any other.
+    const QString linkName = listing.linkName();
+    if (linkName.startsWith(QLatin1Char('.')))
+        names.append(linkName);
     for (const QString &name : names) {
         VersionEntry entry = VersionEntry::read(listing.dir, name);
         // Subdirectories and links that lead nowhere are no versions.
@@ -82,13 +87,25 @@ bool VersionListing::isCurrent(int index) const
     if (targetIndex < 0)
         return false;
     const VersionEntry &target = entries.at(targetIndex);
-    return target.isLink && target.linkTargetIsExact && entries.at(index).path == target.linkTarget;
+    // The file itself, however the link spells its way there.
+    return index != targetIndex && index >= 0 && index < entries.size() && target.isLink
+        && !target.namedIdentity.isEmpty() && entries.at(index).identity == target.namedIdentity;
 }
 
 int VersionListing::currentIndex() const
 {
     for (int i = 0; i < entries.size(); ++i) {
         if (isCurrent(i))
+            return i;
+    }
+    return -1;
+}
+
+int VersionListing::indexOfFile(const QString &path) const
+{
+    const QByteArray identity = SafeFs::identityOf(path, false);
+    for (int i = 0; !identity.isEmpty() && i < entries.size(); ++i) {
+        if (entries.at(i).identity == identity)
             return i;
     }
     return -1;
@@ -111,7 +128,8 @@ bool VersionListing::directoryReadable() const
 
 bool VersionListing::isNamedLike(const QString &name) const
 {
-    return name.startsWith(base, Qt::CaseInsensitive)
+    // A hidden name is a temporary's or another program's, never a version.
+    return !name.startsWith(QLatin1Char('.')) && name.startsWith(base, Qt::CaseInsensitive)
         && (suffix.isEmpty() || name.endsWith(QLatin1Char('.') + suffix, Qt::CaseInsensitive));
 }
 

@@ -39,11 +39,13 @@ public:
     bool isVersion(int index) const;
     // The first entry of that file name, or -1.
     int indexOf(const QString &name) const;
+    // The entry that is the file at path (however spelled), or -1.
+    int indexOfFile(const QString &path) const;
     bool directoryReadable() const;
 
     // A name of the target's kind: the base name first, the link's suffix
     // last (without regard to case), so that app.log or app.pdb beside
-    // app.exe is none of its files.
+    // app.exe is none of its files; never a hidden name.
     bool isNamedLike(const QString &name) const;
     // The newest version, or -1.
     int newestVersion() const;

@@ -107,9 +107,11 @@ Body::Body(QWidget *parent)
     connect(&exeFiles, &ExeFiles::newLink, this, &Body::listAgainSoon);
     // A configuration line with an unknown key is told first; else what the
     // first listing did on its own.
-    const QString unknown = unknownKeys();
-    if (!unknown.isEmpty())
-        actionMessage = unknown;
+    QStringList problems = refusedTargets;
+    if (!unknownKeys().isEmpty())
+        problems.prepend(unknownKeys());
+    if (!problems.isEmpty())
+        actionMessage = problems.join(QLatin1String("; "));
     showStatus();
 }
 
@@ -125,8 +127,12 @@ Body::~Body()
 
 void Body::initTargets()
 {
-    for (const ConfiguredTarget &target : ConfiguredTarget::fromConfig(config))
-        Targets->addItem(target.label(), QVariant::fromValue(target.file));
+    for (const ConfiguredTarget &target : ConfiguredTarget::fromConfig(config)) {
+        if (target.problem.isEmpty())
+            Targets->addItem(target.label(), QVariant::fromValue(target.file));
+        else
+            refusedTargets << target.refusalText();
+    }
     if (Targets->count() == 0)
         showNoTargets();
     selectTarget(0);

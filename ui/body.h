@@ -72,6 +72,8 @@ private:
     void showStatus();
     // Configuration lines whose key the program does not know.
     QString unknownKeys() const;
+    // The configuration's targets that name no file, each with its line.
+    QStringList refusedTargets;
     // The link of the target chosen, as configured.
     QFileInfo chosenTarget() const;
     VersionListing currentListing() const;
