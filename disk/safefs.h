@@ -160,6 +160,9 @@ public:
     // where it cannot be, nothing is moved and the claim is taken back.
     // *trashedPath tells where it went.
     static bool moveToTrash(const QString &path, QString *trashedPath, FsError &error);
+    // The line that marks a .trashinfo as written by us, so that only our
+    // own claims are ever cleared.
+    static const char TrashInfoMark[];
 
     // Opens the file at path for appending, creating it, without blocking:
     // anything but a regular file there (a pipe, a folder, a device) is
@@ -189,8 +192,6 @@ private:
     // Removes the .trashinfo files in trash/info of ours whose file never
     // arrived in trash/files (a move killed half-way), a minute old.
     static void removeOrphanTrashInfo(const QByteArray &trash);
-    // The key that marks a .trashinfo as written by us.
-    static const char TrashInfoMark[];
     // What a new link at linkPath stores to lead to target (see createLink).
     static QString linkText(const QString &target, const QString &linkPath);
     // A fresh hidden name beside path, of the pattern isTemporaryName knows.

@@ -195,7 +195,9 @@ TestCommandLine::Run TestCommandLine::quillfen(const QStringList &arguments)
 // history" or "cut history" (a line cut short by a kill), "ln TARGET NAME"
 // for another link, "chattr +i", "forge PATH" for a history line going back
 // to PATH, "lock" to hold the folder's lock as another Quillfen would, or
-// "block history" or "block trash", a file where that folder belongs); the
+// "block history" or "block trash", a file where that folder belongs;
+// "alias" for WORK/alias, another path to DIR, with app.exe linked through
+// it; "odd config" for WORK/odd.cfg, whose first two targets name no file); the
 // arguments (split at blanks; "strace OPTIONS --" first runs the binary under
 // strace, "tty" on a terminal); the exit status; a pattern for all of
 // standard output, or "json:" and fields of its JSON; one found in standard
@@ -299,6 +301,21 @@ messages in Japanese without -e | link |  | --set app.exe nope.exe | 2 |  | nope
 -config names a folder, as JSON | link |  | -e -config DIR --set app.exe app-2.exe --json | 1 | json:changed=false error~regular | not a regular file | app-1.exe
 history, a pipe in its place | link | fifo history | -e --set app.exe app-2.exe | 0 |  | history .* could not be written: it is not a regular file | app-2.exe
 history, a line cut short before | link | cut history; --set app.exe app-2.exe | -e --previous app.exe | 0 | app-1.exe\n |  | app-1.exe
+# One file however it is reached; a target is a name in a folder.
+list versions, linked through another spelling of the folder | link | alias | --list app.exe | 0 | VERSIONS |  | app-1.exe
+trash, the version in use linked through another spelling | link | alias | -e --trash app.exe app-1.exe | 1 |  | app-1.exe is the version in use | app-1.exe
+rename, the version in use linked through another spelling | link | alias | -e --rename app.exe app-1.exe app-1b.exe --json | 0 | json:before=app-1.exe after=app-1b.exe |  | app-1b.exe
+prune keeps the version in use linked through another spelling | link | alias | -e --prune app.exe 0 --json | 0 | json:trashed=[app-3.exe,app-2.exe] |  | app-1.exe
+set through another spelling of the folder, then back | link | alias; --set WORK/alias/app.exe app-2.exe | -e --previous DIR/app.exe | 0 | app-1.exe\n |  | app-1.exe
+set, a version named through another spelling of the folder | link | alias | -e --set app.exe WORK/alias/app-2.exe | 0 |  |  | app-2.exe
+list, a folder at the link's name | link |  | -e --list DIR/sub | 2 |  | DIR/sub is no target: DIR/sub is a folder | app-1.exe
+prune, the folder's parent as the link's name | link |  | -e --prune DIR/.. 0 | 2 |  | is no target: .. names a folder | app-1.exe
+list, a link path ending in a separator | link |  | -e --list DIR/ | 2 |  | the link's name is empty | app-1.exe
+configured targets that name no file left out | link | odd config | -e -c WORK/odd.cfg --list | 0 | 1\tDIR:..\t\(left out: .. names a folder, not a file\)\n2\t/:/\t.*\n3\tDIR:app.exe\tapp-1.exe\n | line 1: the target DIR:.. is left out.*line 2: the target /:/ is left out | app-1.exe
+prune, a configured target that names no file | link | odd config | -e -c WORK/odd.cfg --prune 1 0 | 2 |  | 1 is no target | app-1.exe
+rename to a temporary's name, forced | link |  | -e --rename app.exe app-2.exe .app-2.exe.quillfen-1 --force | 2 |  | names of this form belong to Quillfen's own temporary files | app-1.exe
+a hidden link name like any other | none | write .tool; write v-1.tool; --set DIR/.tool v-1.tool | -e --list DIR/.tool | 0 | \* v-1.tool\n  -\d{8}-1.tool\n |  | <none>
+prune the versions of a hidden link name | none | write .tool; write v-1.tool; --set DIR/.tool v-1.tool | -e --prune DIR/.tool 0 --json | 0 | json:trashed~.tool |  | <none>
 )";
 
 void TestCommandLine::command_data()
@@ -370,6 +387,19 @@ void TestCommandLine::command()
         } else if (step == QLatin1String("fifo history")) {
             QVERIFY(QDir().mkpath(QFileInfo(historyPath).path()));
             QCOMPARE(QProcess::execute(QStringLiteral("mkfifo"), {historyPath}), 0);
+        } else if (step == QLatin1String("alias")) {
+            // The same folder by another path, and the link written through it.
+            QVERIFY(QFile::link(dir->path(), work->filePath(QStringLiteral("alias"))));
+            QVERIFY(QFile::remove(dir->path(QStringLiteral("app.exe"))));
+            QVERIFY(QFile::link(work->filePath(QStringLiteral("alias/app-1.exe")),
+                                dir->path(QStringLiteral("app.exe"))));
+        } else if (step == QLatin1String("odd config")) {
+            QFile odd(work->filePath(QStringLiteral("odd.cfg")));
+            QVERIFY(odd.open(QIODevice::WriteOnly));
+            odd.write(substituted(QStringLiteral("Target .. \"DIR\"\nTarget / /\n"
+                                                 "Target app.exe \"DIR\"\n"),
+                                  false)
+                          .toUtf8());
         } else if (step == QLatin1String("lock")) {
             held.reset(new PathLock(dir->path()));
             QVERIFY(held->isLocked());
@@ -385,7 +415,10 @@ void TestCommandLine::command()
                 QSKIP("chattr +i is not supported here");
             immutable = dir->path();
         } else {
-            const Run run = quillfen(words);
+            QStringList substitutedWords;
+            for (const QString &word : words)
+                substitutedWords << substituted(word, false);
+            const Run run = quillfen(substitutedWords);
             QVERIFY2(run.exitCode == 0, qPrintable(step + QLatin1String(": ") + run.err));
         }
     }

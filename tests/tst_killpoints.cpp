@@ -32,6 +32,9 @@ private:
     // Each row of a table once for the window's rows and once for the
     // command line.
     static void addFaces();
+    // app.exe leads to an allowed content, and every content is on disk.
+    void checkNothingLost(const VersionDir &dir, const QString &action,
+                          const QStringList &allowed);
 
     QString strace;
     QTemporaryDir work;
@@ -81,6 +84,9 @@ void TestKillPoints::killedAction_nameAlwaysLeadsToAVersion_data()
             QTest::addRow("%s: pick, before %s", face, qPrintable(call))
                 << face << "pick" << call << 1 << QStringList {"1", "2"};
     }
+    // The .trashinfo is written, the file not yet moved.
+    QTest::addRow("command line: prune, before the move")
+        << "command line" << "prune" << "renameat2" << 1 << QStringList {"1"};
 }
 
 void TestKillPoints::killedAction_nameAlwaysLeadsToAVersion()
@@ -92,6 +98,7 @@ void TestKillPoints::killedAction_nameAlwaysLeadsToAVersion()
     QFETCH(QStringList, allowed);
 
     VersionDir dir;
+    QDir(work.filePath(QStringLiteral("data"))).removeRecursively();
     const QStringList arguments = prepare(dir, action, face);
     const int exitCode
         = runDriver({"-e", "trace=" + syscall, "-e",
@@ -100,14 +107,55 @@ void TestKillPoints::killedAction_nameAlwaysLeadsToAVersion()
     // The kill point lies inside the action: strace reports the signal.
     QVERIFY2(exitCode != 0, "the action finished before the kill point");
 
+    checkNothingLost(dir, action, allowed);
+    if (QTest::currentTestFailed())
+        return;
+    // The next action, a minute later, finishes or undoes what was cut
+    // short: each content has one version name, and no claim in the trash
+    // waits for a file that will never come.
+    const QString info = work.filePath(QStringLiteral("data/Trash/info"));
+    QStringList left;
+    for (const QString &name : QDir(info).entryList(QDir::Files))
+        left << info + QLatin1Char('/') + name;
+    for (const QString &name : dir.entries()) {
+        if (name.startsWith(QLatin1Char('.')))
+            left << dir.path(name);
+    }
+    if (!left.isEmpty())
+        QCOMPARE(QProcess::execute(QStringLiteral("touch"),
+                                   QStringList {"-h", "-d", "2 minutes ago"} + left),
+                 0);
+    const QStringList next = prepare(dir, QStringLiteral("next ") + action,
+                                     QStringLiteral("command line"));
+    QCOMPARE(runDriver({}, next), 0);
+    checkNothingLost(dir, action, allowed);
+    QHash<QByteArray, QString> names;
+    for (const QString &name : dir.entries()) {
+        const QByteArray identity = SafeFs::identityOf(dir.path(name), false);
+        QVERIFY2(SafeFs::isSymLink(dir.path(name)) || !names.contains(identity),
+                 qPrintable(name + QLatin1String(" and ") + names.value(identity)));
+        names.insert(identity, name);
+    }
+    for (const QString &name : QDir(info).entryList(QDir::Files))
+        QVERIFY2(QFileInfo::exists(work.filePath(QStringLiteral("data/Trash/files/"))
+                                   + name.chopped(int(qstrlen(".trashinfo")))),
+                 qPrintable(name));
+}
+
+void TestKillPoints::checkNothingLost(const VersionDir &dir, const QString &action,
+                                      const QStringList &allowed)
+{
     const QByteArray inUse = dir.read(QStringLiteral("app.exe"));
     QVERIFY2(allowed.contains(QString::fromUtf8(inUse)), inUse.constData());
-    // Every content is still on disk under some name.
+    // Every content is still on disk under some name, or in the trash.
     QByteArrayList contents;
     for (const QString &name : dir.entries()) {
         if (!QFileInfo(dir.path(name)).isSymLink())
             contents << dir.read(name);
     }
+    const QDir trash(work.filePath(QStringLiteral("data/Trash/files")));
+    for (const QString &name : trash.entryList(QDir::Files))
+        contents << VersionDir::readFile(trash.filePath(name));
     const QByteArrayList expected = action == QLatin1String("toLink")
         ? QByteArrayList {"1", "2", "in use"}
         : QByteArrayList {"1", "2"};
@@ -117,14 +165,21 @@ void TestKillPoints::killedAction_nameAlwaysLeadsToAVersion()
 
 QStringList TestKillPoints::prepare(VersionDir &dir, const QString &action, const QString &face)
 {
-    dir.add(QStringLiteral("app-1.exe"), "1");
-    dir.add(QStringLiteral("app-2.exe"), "2");
+    // "next" acts on the folder as it is: a clean-up that keeps every version
+    // ("next prune": one that moves the versions not in use again).
+    const bool next = action.startsWith(QLatin1String("next"));
+    if (!next) {
+        dir.add(QStringLiteral("app-1.exe"), "1");
+        dir.add(QStringLiteral("app-2.exe"), "2");
+    }
     const QStringList operands = action == QLatin1String("toLink") ? QStringList()
         : action == QLatin1String("pick")                          ? QStringList {"app-2.exe"}
+        : action.endsWith(QLatin1String("prune"))                  ? QStringList {"0"}
+        : next                                                     ? QStringList {"99"}
                                           : QStringList {"app-1.exe", "app-1b.exe"};
     if (action == QLatin1String("toLink"))
         dir.add(QStringLiteral("app.exe"), "in use");
-    else
+    else if (!next)
         dir.link(QStringLiteral("app-1.exe"), QStringLiteral("app.exe"));
     if (face == QLatin1String("window"))
         return QStringList {qEnvironmentVariable("QUILLFEN_KILLDRIVER"), dir.path(), action}
@@ -136,7 +191,8 @@ QStringList TestKillPoints::prepare(VersionDir &dir, const QString &action, cons
         qFatal("cannot write %s", qPrintable(configPath));
     const QString command = action == QLatin1String("toLink") ? QStringLiteral("--to-link")
         : action == QLatin1String("pick")                     ? QStringLiteral("--set")
-                                                              : QStringLiteral("--rename");
+        : action == QLatin1String("rename")                   ? QStringLiteral("--rename")
+                                                              : QStringLiteral("--prune");
     return QStringList {qEnvironmentVariable("QUILLFEN_BINARY"), QStringLiteral("-c"), configPath,
                         command, QStringLiteral("app.exe")}
     + operands;
@@ -151,6 +207,7 @@ int TestKillPoints::runDriver(const QStringList &tamper, const QStringList &argu
     environment.insert(QStringLiteral("ASAN_OPTIONS"),
                        environment.value(QStringLiteral("ASAN_OPTIONS"))
                            + QStringLiteral(":detect_leaks=0"));
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), work.filePath(QStringLiteral("data")));
     driver.setProcessEnvironment(environment);
     driver.start(strace, QStringList {"-f", "-o", "/dev/null"} + tamper + arguments);
     if (!driver.waitForFinished(60000))

@@ -75,41 +75,57 @@ void TestSafeFs::pointLinkTo_fileSwappedInMeanwhile_isNeverLost()
 void TestSafeFs::removeStaleTemporaries_onlyOldLinksOfOurs_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("isLink");
+    QTest::addColumn<QString>("kind"); // "link", "file", or "second name" of app-1.exe
     QTest::addColumn<bool>("old");
-    QTest::addColumn<bool>("removed");
-    QTest::newRow("old link of ours") << ".app.exe.quillfen-1f3a9c" << true << true << true;
-    QTest::newRow("old link, earlier naming") << ".app.exe.quillfen-4242-7" << true << true << true;
-    QTest::newRow("fresh link of ours") << ".app.exe.quillfen-1f3a9c" << true << false << false;
-    // A copy cut short before it got its name.
-    QTest::newRow("old copy of ours")
-        << ".app-20261209-1.exe.quillfen-1f3a9c" << false << true << true;
+    QTest::addColumn<QString>("outcome"); // "removed", "trashed" or "stays"
+    QTest::newRow("old link of ours") << ".app.exe.quillfen-1f3a9c" << "link" << true << "removed";
+    QTest::newRow("old link, earlier naming")
+        << ".app.exe.quillfen-4242-7" << "link" << true << "removed";
+    QTest::newRow("fresh link of ours") << ".app.exe.quillfen-1f3a9c" << "link" << false << "stays";
+    // A copy cut short before it got its name, or a version someone gave
+    // such a name: its only name, so never deleted.
+    QTest::newRow("old copy of ours, its only name")
+        << ".app-20261209-1.exe.quillfen-1f3a9c" << "file" << true << "trashed";
+    QTest::newRow("old second name of a version")
+        << ".app-1.exe.quillfen-1f3a9c" << "second name" << true << "removed";
     QTest::newRow("copy of ours being written")
-        << ".app-20261209-1.exe.quillfen-1f3a9c" << false << false << false;
-    QTest::newRow("old file, not hidden") << "app.exe.quillfen-1f3a9c" << false << true << false;
-    QTest::newRow("old link, not hidden") << "app.exe.quillfen-1f3a9c" << true << true << false;
+        << ".app-20261209-1.exe.quillfen-1f3a9c" << "file" << false << "stays";
+    QTest::newRow("old file, not hidden") << "app.exe.quillfen-1f3a9c" << "file" << true << "stays";
+    QTest::newRow("old link, not hidden") << "app.exe.quillfen-1f3a9c" << "link" << true << "stays";
     QTest::newRow("old link, other suffix")
-        << ".app.exe.quillfen-1f3a9c.bak" << true << true << false;
+        << ".app.exe.quillfen-1f3a9c.bak" << "link" << true << "stays";
 }
 
 void TestSafeFs::removeStaleTemporaries_onlyOldLinksOfOurs()
 {
     QFETCH(QString, name);
-    QFETCH(bool, isLink);
+    QFETCH(QString, kind);
     QFETCH(bool, old);
-    QFETCH(bool, removed);
+    QFETCH(QString, outcome);
+    QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", data.path().toUtf8());
     VersionDir dir;
     dir.add(QStringLiteral("app-1.exe"), "1");
-    if (isLink)
+    if (kind == QLatin1String("link"))
         dir.link(QStringLiteral("app-1.exe"), name);
-    else
+    else if (kind == QLatin1String("file"))
         dir.add(name, "someone's data");
+    else
+        QVERIFY(::link(QFile::encodeName(dir.path(QStringLiteral("app-1.exe"))).constData(),
+                       QFile::encodeName(dir.path(name)).constData())
+                == 0);
     if (old)
         QCOMPARE(QProcess::execute(QStringLiteral("touch"),
                                    {"-h", "-d", "2 minutes ago", dir.path(name)}),
                  0);
-    QCOMPARE(SafeFs::removeStaleTemporaries(dir.path()), removed ? 1 : 0);
-    QCOMPARE(SafeFs::exists(dir.path(name)), !removed);
+    QStringList trashed;
+    QCOMPARE(SafeFs::removeStaleTemporaries(dir.path(), &trashed),
+             outcome == QLatin1String("stays") ? 0 : 1);
+    QCOMPARE(SafeFs::exists(dir.path(name)), outcome == QLatin1String("stays"));
+    QCOMPARE(trashed, outcome == QLatin1String("trashed") ? QStringList {name} : QStringList());
+    if (outcome == QLatin1String("trashed"))
+        QCOMPARE(VersionDir::readFile(data.filePath(QStringLiteral("Trash/files/")) + name),
+                 QByteArray("someone's data"));
     QCOMPARE(dir.read(QStringLiteral("app-1.exe")), QByteArray("1"));
 }
 

@@ -4,6 +4,9 @@
 
 #include <QtTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 // The rules of bringing versions in and clearing them out, on real files,
 // with the trash in a temporary XDG_DATA_HOME.
 class TestVersionActions : public QObject
@@ -21,6 +24,12 @@ private slots:
     void moveToTrash_asTheDesktopReadsIt();
     void addVersion_data();
     void addVersion();
+    void addVersion_carriesNoPrivileges_data();
+    void addVersion_carriesNoPrivileges();
+    void longNames_data();
+    void longNames();
+    void moveToTrash_whereTheDesktopLooks_data();
+    void moveToTrash_whereTheDesktopLooks();
 
 private:
     VersionListing listing() const
@@ -248,6 +257,188 @@ void TestVersionActions::addVersion()
     QCOMPARE(dir->read(added), content);
     QCOMPARE(QFile::permissions(result.path) & 0x7077, mode & 0x7077); // owner, group, others
     QCOMPARE(dir->read(QStringLiteral("app-1.exe")), QByteArray("1"));
+}
+
+// As cp without -p gives them, whoever owns the source and whoever adds it:
+// the umask applies, and no set-user-ID, set-group-ID or sticky bit comes.
+void TestVersionActions::addVersion_carriesNoPrivileges_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("umask");
+    QTest::addColumn<int>("added");
+    QTest::newRow("set-user-ID, open to all") << 04777 << 022 << 0755;
+    QTest::newRow("set-group-ID") << 02755 << 022 << 0755;
+    QTest::newRow("sticky, strict umask") << 01777 << 077 << 0700;
+    QTest::newRow("private stays private") << 0700 << 0 << 0700;
+    QTest::newRow("read-only") << 0444 << 022 << 0444;
+}
+
+void TestVersionActions::addVersion_carriesNoPrivileges()
+{
+    QFETCH(int, mode);
+    QFETCH(int, umask);
+    QFETCH(int, added);
+    QTemporaryDir downloads;
+    const QByteArray source = QFile::encodeName(downloads.filePath(QStringLiteral("build.bin")));
+    QFile build(QFile::decodeName(source));
+    QVERIFY(build.open(QIODevice::WriteOnly) && build.write("b") == 1);
+    build.close();
+    // Another user's file, as a deployment run by root brings in.
+    QVERIFY(::chown(source.constData(), 65534, 65534) == 0 || ::geteuid() != 0);
+    QVERIFY(::chmod(source.constData(), mode_t(mode)) == 0);
+    const mode_t old = ::umask(mode_t(umask));
+    const ActionResult result = actions().add(build.fileName());
+    ::umask(old);
+    QVERIFY2(result.ok, qPrintable(result.message));
+    struct stat st;
+    QVERIFY(::stat(QFile::encodeName(result.path).constData(), &st) == 0);
+    QCOMPARE(int(st.st_mode & 07777), added);
+    QCOMPARE(dir->read(result.added), QByteArray("b"));
+}
+
+// Names up to the longest a folder entry may have: their temporaries, dated
+// names and trash entries are cut to fit, and a restored version has its name.
+void TestVersionActions::longNames_data()
+{
+    QTest::addColumn<QString>("action"); // add, rename, trash or toLink
+    QTest::addColumn<int>("bytes"); // of the name acted on
+    QTest::addColumn<bool>("done");
+    QTest::newRow("add 255") << "add" << 255 << true;
+    QTest::newRow("rename to 255") << "rename" << 255 << true;
+    QTest::newRow("trash 255, restored") << "trash" << 255 << true;
+    QTest::newRow("trash 246, restored") << "trash" << 246 << true;
+    QTest::newRow("set aside a link name of 244") << "toLink" << 244 << true;
+    QTest::newRow("no dated name fits a link name of 250") << "toLink" << 250 << false;
+}
+
+void TestVersionActions::longNames()
+{
+    QFETCH(QString, action);
+    QFETCH(int, bytes);
+    QFETCH(bool, done);
+    // app-xxx…x.exe, or for toLink the link's own name tool-xxx…x.exe
+    const QString stem = action == QLatin1String("toLink") ? QStringLiteral("t") : QStringLiteral("app-");
+    const QString name = stem + QString(bytes - stem.size() - 4, QLatin1Char('x')) + ".exe";
+    dir->add(QStringLiteral("app-1.exe"), "1");
+    dir->link(QStringLiteral("app-1.exe"), QStringLiteral("app.exe"));
+    if (action != QLatin1String("add") && action != QLatin1String("rename"))
+        dir->add(name, "long");
+    QTemporaryDir downloads;
+    QFile build(downloads.filePath(name));
+    QVERIFY(build.open(QIODevice::WriteOnly) && build.write("long") == 4);
+    build.close();
+    const QStringList before = dir->entries();
+    ActionResult result;
+    if (action == QLatin1String("add"))
+        result = actions().add(build.fileName());
+    else if (action == QLatin1String("rename"))
+        result = actions().rename(QStringLiteral("app-1.exe"), name);
+    else if (action == QLatin1String("trash"))
+        result = actions().moveToTrash({name});
+    else
+        result = VersionActions(QFileInfo(dir->path(name))).toLink();
+    QVERIFY2(result.ok == done, qPrintable(result.message));
+    if (!done) {
+        QCOMPARE(dir->entries(), before);
+        return;
+    }
+    if (action == QLatin1String("rename"))
+        QCOMPARE(dir->linkTarget(QStringLiteral("app.exe")), name);
+    if (action == QLatin1String("add"))
+        QCOMPARE(dir->read(name), QByteArray("long"));
+    if (action == QLatin1String("toLink")) {
+        QCOMPARE(dir->read(name), QByteArray("long"));
+        QCOMPARE(QFile::encodeName(dir->linkTarget(name)).size(), 255);
+    }
+    if (action == QLatin1String("trash")) {
+        // Restored as a file manager does: to the Path the .trashinfo holds.
+        const QString info = data.path() + QStringLiteral("/Trash/info/")
+            + QFileInfo(result.path).fileName() + QStringLiteral(".trashinfo");
+        const QByteArray path = VersionDir::readFile(info).split('\n').value(1).mid(5);
+        QCOMPARE(QFile::decodeName(QByteArray::fromPercentEncoding(path)), dir->path(name));
+        QVERIFY(QFile::rename(result.path, dir->path(name)));
+        QCOMPARE(dir->read(name), QByteArray("long"));
+    }
+    // No temporary of ours is left, whatever its name's length.
+    for (const QString &entry : dir->entries())
+        QVERIFY2(!SafeFs::isTemporaryName(entry), qPrintable(entry));
+}
+
+// The trash of the file system the folder really is on, as trash-list (the
+// desktop's own reader) finds it: the home's, or the top directory's of
+// another mount, with Path relative to it; never one inside the folder that
+// a link leads to. An orphan .trashinfo of ours is cleared on the way.
+void TestVersionActions::moveToTrash_whereTheDesktopLooks_data()
+{
+    QTest::addColumn<QString>("place"); // "home", "mount" or "mount by link"
+    QTest::newRow("the home's file system") << "home";
+    QTest::newRow("another file system") << "mount";
+    QTest::newRow("another file system through a link") << "mount by link";
+}
+
+void TestVersionActions::moveToTrash_whereTheDesktopLooks()
+{
+    QFETCH(QString, place);
+    if (QStandardPaths::findExecutable(QStringLiteral("trash-list")).isEmpty())
+        QSKIP("trash-list (trash-cli) is not installed");
+    QTemporaryDir home;
+    const QString mount = home.filePath(QStringLiteral("mnt"));
+    QVERIFY(QDir().mkpath(mount));
+    qputenv("HOME", home.path().toUtf8());
+    qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toUtf8());
+    const auto unmount = qScopeGuard([&] {
+        QProcess::execute(QStringLiteral("umount"), {mount});
+        qputenv("XDG_DATA_HOME", data.path().toUtf8());
+    });
+    QString folder = home.filePath(QStringLiteral("v"));
+    if (place != QLatin1String("home")) {
+        if (QProcess::execute(QStringLiteral("mount"),
+                              {"-t", "tmpfs", "-o", "size=4m", "tmpfs", mount})
+            != 0)
+            QSKIP("cannot mount a tmpfs here");
+        folder = mount + QStringLiteral("/apps/v");
+    }
+    QVERIFY(QDir().mkpath(folder));
+    QString reached = folder;
+    if (place == QLatin1String("mount by link")) {
+        reached = home.filePath(QStringLiteral("v-link"));
+        QVERIFY(QFile::link(folder, reached));
+    }
+    for (const char *version : {"1", "2"}) {
+        QFile file(folder + QStringLiteral("/app-%1.exe").arg(QLatin1String(version)));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(version) == 1);
+    }
+    QVERIFY(QFile::link(QStringLiteral("app-2.exe"), folder + QStringLiteral("/app.exe")));
+    // What a move killed between its two steps left in that trash.
+    const QString trash = place == QLatin1String("home") ? home.filePath(QStringLiteral("data/Trash"))
+                                                          : mount + QStringLiteral("/.Trash-")
+            + QString::number(::getuid());
+    QVERIFY(QDir().mkpath(trash + QStringLiteral("/info")) && QDir().mkpath(trash + "/files"));
+    const QString orphan = trash + QStringLiteral("/info/app-0.exe.trashinfo");
+    QFile claim(orphan);
+    QVERIFY(claim.open(QIODevice::WriteOnly));
+    claim.write(QByteArray("[Trash Info]\nPath=app-0.exe\nDeletionDate=2026-12-01T00:00:00\n")
+                + SafeFs::TrashInfoMark + "\n");
+    claim.close();
+    QCOMPARE(QProcess::execute(QStringLiteral("touch"), {"-d", "2 minutes ago", orphan}), 0);
+
+    const ActionResult result
+        = VersionActions(QFileInfo(reached + QStringLiteral("/app.exe"))).moveToTrash({"app-1.exe"});
+    QVERIFY2(result.ok, qPrintable(result.message));
+    QCOMPARE(QFileInfo(result.path).absolutePath(), trash + QStringLiteral("/files"));
+    QVERIFY(!QFileInfo::exists(orphan));
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             (QStringList {"app-2.exe", "app.exe"}));
+    QProcess list;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    list.setProcessEnvironment(environment);
+    list.start(QStringLiteral("trash-list"), QStringList());
+    QVERIFY(list.waitForFinished(30000));
+    const QString listed = QString::fromLocal8Bit(list.readAllStandardOutput());
+    QVERIFY2(listed.contains(QRegularExpression(
+                 QStringLiteral(" ") + QRegularExpression::escape(folder + "/app-1.exe") + "$",
+                 QRegularExpression::MultilineOption)),
+             qPrintable(listed));
 }
 
 QTEST_MAIN(TestVersionActions)
