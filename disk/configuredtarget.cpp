@@ -58,6 +58,8 @@ QString ConfiguredTarget::problemOf(const QString &fileName, const QFileInfo &fi
 
 QString ConfiguredTarget::refusalText() const
 {
+    if (line <= 0)
+        return tr("The target %1 is left out: %2").arg(label(), problem);
     return tr("line %1: the target %2 is left out: %3")
         .arg(QString::number(line), label(), problem);
 }

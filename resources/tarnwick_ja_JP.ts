@@ -418,6 +418,14 @@ $XDG_CONFIG_HOME/quillfen/config.cfg（~/.config/quillfen/config.cfg）を
             <source>Copying %1: %2 of %3</source>
             <translation>%1 をコピー中: %3 のうち %2</translation>
         </message>
+        <message>
+            <source>%1 is no target: %2</source>
+            <translation>%1 はターゲットではありません: %2</translation>
+        </message>
+        <message>
+            <source>(left out: %1)</source>
+            <translation>（除外: %1）</translation>
+        </message>
     </context>
     <context>
         <name>ExeFile</name>
@@ -463,6 +471,34 @@ $XDG_CONFIG_HOME/quillfen/config.cfg（~/.config/quillfen/config.cfg）を
         <message>
             <source>No target %1 is configured</source>
             <translation>ターゲット %1 は設定されていません</translation>
+        </message>
+        <message>
+            <source>the link&apos;s name is empty</source>
+            <translation>リンクの名前が空です</translation>
+        </message>
+        <message>
+            <source>%1 names a folder, not a file</source>
+            <translation>%1 はファイルではなくフォルダーを指しています</translation>
+        </message>
+        <message>
+            <source>the link&apos;s name %1 holds a folder separator; name the folder as DIR</source>
+            <translation>リンクの名前 %1 にフォルダーの区切りが含まれています。フォルダーは DIR として指定してください</translation>
+        </message>
+        <message>
+            <source>the link&apos;s name %1 has neither a base name nor a suffix</source>
+            <translation>リンクの名前 %1 には基本名も拡張子もありません</translation>
+        </message>
+        <message>
+            <source>%1 is a folder, not a link</source>
+            <translation>%1 はリンクではなくフォルダーです</translation>
+        </message>
+        <message>
+            <source>The target %1 is left out: %2</source>
+            <translation>ターゲット %1 は除外されました: %2</translation>
+        </message>
+        <message>
+            <source>line %1: the target %2 is left out: %3</source>
+            <translation>%1 行目: ターゲット %2 は除外されました: %3</translation>
         </message>
     </context>
     <context>
@@ -614,6 +650,34 @@ $XDG_CONFIG_HOME/quillfen/config.cfg（~/.config/quillfen/config.cfg）を
         <message>
             <source>Renaming %1 to %2 takes it out of the list of %3's versions, which begin with %4%5</source>
             <translation>%1 の名前を %2 に変えると、%3 のバージョンの一覧から外れます（バージョンは %4 で始まり%5もの）</translation>
+        </message>
+        <message>
+            <source>%1 in %2 had a name of Quillfen&apos;s temporaries and no other name: moved to the trash</source>
+            <translation>%2 の %1 は Quillfen の一時ファイルの名前で、ほかの名前がありませんでした: ゴミ箱に移動しました</translation>
+        </message>
+        <message>
+            <source>%1 and %2 are one file, left so by an interrupted Quillfen; it could not be made a link: %3</source>
+            <translation>%1 と %2 は中断された Quillfen が残した同じファイルです。リンクにできませんでした: %3</translation>
+        </message>
+        <message>
+            <source>%1 was being set aside as %2 when a Quillfen was interrupted: it is a link to %2 now</source>
+            <translation>Quillfen が中断されたとき %1 は %2 として退避されるところでした: 現在は %2 へのリンクです</translation>
+        </message>
+        <message>
+            <source>%1 was the second name of %2, left by a rename that a Quillfen did not finish: removed, the version keeps the name %2</source>
+            <translation>%1 は Quillfen が完了しなかった名前変更で残った %2 の別名でした: 削除しました。バージョンの名前は %2 のままです</translation>
+        </message>
+        <message>
+            <source>%1 cannot be set aside: its name with a date would be longer than a file name may be; nothing was changed</source>
+            <translation>%1 は退避できません: 日付付きの名前がファイル名の長さの上限を超えます。何も変更されていません</translation>
+        </message>
+        <message>
+            <source>Could not rename %1 to %2: names of this form belong to Quillfen&apos;s own temporary files</source>
+            <translation>%1 を %2 に名前変更できませんでした: この形式の名前は Quillfen 自身の一時ファイル用です</translation>
+        </message>
+        <message>
+            <source>Could not add %1: a dated name for %2 would be longer than a file name may be</source>
+            <translation>%1 を追加できませんでした: %2 の日付付きの名前がファイル名の長さの上限を超えます</translation>
         </message>
     </context>
     <context>

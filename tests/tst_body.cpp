@@ -61,6 +61,9 @@ private slots:
     void keyboard_enterRenamesAndCtrlQQuits();
     void darkPalette_fieldTextStaysReadable_data();
     void darkPalette_fieldTextStaysReadable();
+    void targets_namingNoFile_leftOutAndTold_data();
+    void targets_namingNoFile_leftOutAndTold();
+    void listing_linkThroughAnotherSpelling_marksItsVersion();
 
 private:
     void addTarget(const QString &rest) { config.add(QStringLiteral("Target"), QString(), rest); }
@@ -514,6 +517,59 @@ void TestBody::listing_hiddenTargetFile_isKept()
     QVERIFY(!SafeFs::isSymLink(dir->path(QStringLiteral(".tool"))));
     QCOMPARE(dir->entries(), (QStringList {".tool", "readme.txt"}));
     QCOMPARE(rowNames(), QStringList {".tool"});
+}
+
+// A target that names no file in a folder is no choice; the window says
+// why, and the other targets stay usable.
+void TestBody::targets_namingNoFile_leftOutAndTold_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("the folder's parent") << ".." << "names a folder";
+    QTest::newRow("the folder itself") << "." << "names a folder";
+    QTest::newRow("a path below the folder") << "sub/app.exe" << "folder separator";
+    QTest::newRow("a folder at the link's name") << "sub" << "is a folder";
+}
+
+void TestBody::targets_namingNoFile_leftOutAndTold()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, why);
+    QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("sub")));
+    dir->add(QStringLiteral("app-1.exe"), "1");
+    addTarget(QStringLiteral(" \"%1\" \"%2\"").arg(name, dir->path()));
+    addTarget(QStringLiteral(" app.exe \"%1\"").arg(dir->path()));
+    makeBody();
+    auto *targets = body->findChild<QComboBox *>(QStringLiteral("Targets"));
+    QCOMPARE(targets->count(), 1);
+    QCOMPARE(targets->itemText(0), dir->path() + QStringLiteral(":app.exe"));
+    QVERIFY2(status().contains(why) && status().contains(name), qPrintable(status()));
+    QCOMPARE(dir->linkTarget(QStringLiteral("app.exe")), QStringLiteral("app-1.exe"));
+}
+
+// A link someone wrote through another path to the same folder leads to
+// that version, which the window shows checked and green.
+void TestBody::listing_linkThroughAnotherSpelling_marksItsVersion()
+{
+    QTemporaryDir elsewhere;
+    const QString alias = elsewhere.filePath(QStringLiteral("alias"));
+    QVERIFY(QFile::link(dir->path(), alias));
+    dir->add(QStringLiteral("app-1.exe"), "1");
+    dir->add(QStringLiteral("app-2.exe"), "2");
+    QVERIFY(QFile::link(alias + QStringLiteral("/app-1.exe"), dir->path(QStringLiteral("app.exe"))));
+    addTarget(QStringLiteral(" app.exe \"%1\"").arg(dir->path()));
+    makeBody();
+    QCOMPARE(current(), QStringList {"app-1.exe"});
+    QVERIFY(isGreen(rowNamed(QStringLiteral("app-1.exe"))));
+    // Re-pointed, it is our usual link again.
+    clickSelect(rowNamed(QStringLiteral("app-2.exe")));
+    RowDriver::settle();
+    char text[64] = {};
+    QCOMPARE(::readlink(QFile::encodeName(dir->path(QStringLiteral("app.exe"))).constData(), text,
+                        sizeof text - 1),
+             ssize_t(qstrlen("app-2.exe")));
+    QCOMPARE(QByteArray(text), QByteArray("app-2.exe"));
+    QCOMPARE(current(), QStringList {"app-2.exe"});
 }
 
 void TestBody::listing_indexOutOfRange_changesNothing()
