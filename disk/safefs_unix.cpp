@@ -407,7 +407,8 @@ static bool writeAll(int fd, const char *data, ssize_t size)
 }
 
 // Copies in to out and flushes out to disk; errno tells why it failed.
-static bool copyContents(int in, int out, const std::function<bool(qint64 copied)> &progress, bool *cancelled)
+static bool copyContents(int in, int out, const std::function<bool(qint64 copied)> &progress,
+                         bool *cancelled)
 {
     qint64 copiedSoFar = 0;
     QByteArray buffer(1 << 16, Qt::Uninitialized);
@@ -627,8 +628,7 @@ static bool onDevice(const QByteArray &path, dev_t device)
 // the top-directory trash of the mount the file is really on, so that the
 // file is renamed in and never copied, and the desktop finds it there.
 // *topDir is that mount's top directory, or empty for the user's trash.
-static QByteArray trashFor(const QByteArray &file, dev_t device, QByteArray *topDir,
-                           FsError &error)
+static QByteArray trashFor(const QByteArray &file, dev_t device, QByteArray *topDir, FsError &error)
 {
     QString data = qEnvironmentVariable("XDG_DATA_HOME");
     if (data.isEmpty() || QDir::isRelativePath(data))
@@ -713,8 +713,7 @@ bool SafeFs::moveToTrash(const QString &path, QString *trashedPath, FsError &err
     }
     const QByteArray realDir(real);
     ::free(real);
-    const QByteArray file
-        = (realDir == "/" ? QByteArray() : realDir) + '/' + given.mid(slash + 1);
+    const QByteArray file = (realDir == "/" ? QByteArray() : realDir) + '/' + given.mid(slash + 1);
     struct stat st;
     if (::lstat(file.constData(), &st) != 0) {
         error.set(errno);

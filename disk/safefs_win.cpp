@@ -337,7 +337,8 @@ int SafeFs::removeStaleTemporaries(const QString &dirPath, QStringList *trashed)
         if (!stat.isLink && stat.links > 1) {
             for (const QString &other : all)
                 secondName = secondName
-                    || (other != name && identityAt(dir.absoluteFilePath(other), false) == stat.identity);
+                    || (other != name
+                        && identityAt(dir.absoluteFilePath(other), false) == stat.identity);
         }
         if ((stat.isLink || secondName) && DeleteFileW(native(path).c_str())) {
             ++cleared;

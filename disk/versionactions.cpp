@@ -79,13 +79,11 @@ QString VersionActions::finishInterrupted(const VersionListing &listing) const
     if (!link.isLink && link.links > 1) {
         // A plain target and its dated name as one file: a set aside was cut
         // short after its first step, and is finished.
-        const QRegularExpression dated(
-            QRegularExpression::anchoredPattern(QRegularExpression::escape(listing.base)
-                                                + QStringLiteral("-[0-9]{8}-[0-9]+")
-                                                + (listing.suffix.isEmpty()
-                                                       ? QString()
-                                                       : QRegularExpression::escape(
-                                                           QLatin1Char('.') + listing.suffix))));
+        const QRegularExpression dated(QRegularExpression::anchoredPattern(
+            QRegularExpression::escape(listing.base) + QStringLiteral("-[0-9]{8}-[0-9]+")
+            + (listing.suffix.isEmpty()
+                   ? QString()
+                   : QRegularExpression::escape(QLatin1Char('.') + listing.suffix))));
         for (int i = 0; i < listing.entries.size(); ++i) {
             const VersionEntry &entry = listing.entries.at(i);
             if (!listing.isVersion(i) || entry.identity != link.identity

@@ -31,7 +31,6 @@ bool VersionEntry::sameAs(const VersionEntry &other) const
 {
     return name == other.name && path == other.path && identity == other.identity
         && namedIdentity == other.namedIdentity && isFile == other.isFile && isLink == other.isLink
-        && linkTarget == other.linkTarget
-        && linkTargetIsExact == other.linkTargetIsExact && birthKnown == other.birthKnown
-        && birthMsecs == other.birthMsecs;
+        && linkTarget == other.linkTarget && linkTargetIsExact == other.linkTargetIsExact
+        && birthKnown == other.birthKnown && birthMsecs == other.birthMsecs;
 }

@@ -525,10 +525,14 @@ void TestBody::targets_namingNoFile_leftOutAndTold_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("why");
-    QTest::newRow("the folder's parent") << ".." << "names a folder";
-    QTest::newRow("the folder itself") << "." << "names a folder";
-    QTest::newRow("a path below the folder") << "sub/app.exe" << "folder separator";
-    QTest::newRow("a folder at the link's name") << "sub" << "is a folder";
+    QTest::newRow("the folder's parent") << ".."
+                                         << "names a folder";
+    QTest::newRow("the folder itself") << "."
+                                       << "names a folder";
+    QTest::newRow("a path below the folder") << "sub/app.exe"
+                                             << "folder separator";
+    QTest::newRow("a folder at the link's name") << "sub"
+                                                 << "is a folder";
 }
 
 void TestBody::targets_namingNoFile_leftOutAndTold()
@@ -556,7 +560,8 @@ void TestBody::listing_linkThroughAnotherSpelling_marksItsVersion()
     QVERIFY(QFile::link(dir->path(), alias));
     dir->add(QStringLiteral("app-1.exe"), "1");
     dir->add(QStringLiteral("app-2.exe"), "2");
-    QVERIFY(QFile::link(alias + QStringLiteral("/app-1.exe"), dir->path(QStringLiteral("app.exe"))));
+    QVERIFY(
+        QFile::link(alias + QStringLiteral("/app-1.exe"), dir->path(QStringLiteral("app.exe"))));
     addTarget(QStringLiteral(" app.exe \"%1\"").arg(dir->path()));
     makeBody();
     QCOMPARE(current(), QStringList {"app-1.exe"});

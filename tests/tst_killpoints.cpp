@@ -33,8 +33,7 @@ private:
     // command line.
     static void addFaces();
     // app.exe leads to an allowed content, and every content is on disk.
-    void checkNothingLost(const VersionDir &dir, const QString &action,
-                          const QStringList &allowed);
+    void checkNothingLost(const VersionDir &dir, const QString &action, const QStringList &allowed);
 
     QString strace;
     QTemporaryDir work;
@@ -85,8 +84,9 @@ void TestKillPoints::killedAction_nameAlwaysLeadsToAVersion_data()
                 << face << "pick" << call << 1 << QStringList {"1", "2"};
     }
     // The .trashinfo is written, the file not yet moved.
-    QTest::addRow("command line: prune, before the move")
-        << "command line" << "prune" << "renameat2" << 1 << QStringList {"1"};
+    QTest::addRow("command line: prune, before the move") << "command line"
+                                                          << "prune"
+                                                          << "renameat2" << 1 << QStringList {"1"};
 }
 
 void TestKillPoints::killedAction_nameAlwaysLeadsToAVersion()
@@ -125,8 +125,8 @@ void TestKillPoints::killedAction_nameAlwaysLeadsToAVersion()
         QCOMPARE(QProcess::execute(QStringLiteral("touch"),
                                    QStringList {"-h", "-d", "2 minutes ago"} + left),
                  0);
-    const QStringList next = prepare(dir, QStringLiteral("next ") + action,
-                                     QStringLiteral("command line"));
+    const QStringList next
+        = prepare(dir, QStringLiteral("next ") + action, QStringLiteral("command line"));
     QCOMPARE(runDriver({}, next), 0);
     checkNothingLost(dir, action, allowed);
     QHash<QByteArray, QString> names;
@@ -176,7 +176,7 @@ QStringList TestKillPoints::prepare(VersionDir &dir, const QString &action, cons
         : action == QLatin1String("pick")                          ? QStringList {"app-2.exe"}
         : action.endsWith(QLatin1String("prune"))                  ? QStringList {"0"}
         : next                                                     ? QStringList {"99"}
-                                          : QStringList {"app-1.exe", "app-1b.exe"};
+               : QStringList {"app-1.exe", "app-1b.exe"};
     if (action == QLatin1String("toLink"))
         dir.add(QStringLiteral("app.exe"), "in use");
     else if (!next)

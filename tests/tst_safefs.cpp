@@ -78,22 +78,26 @@ void TestSafeFs::removeStaleTemporaries_onlyOldLinksOfOurs_data()
     QTest::addColumn<QString>("kind"); // "link", "file", or "second name" of app-1.exe
     QTest::addColumn<bool>("old");
     QTest::addColumn<QString>("outcome"); // "removed", "trashed" or "stays"
-    QTest::newRow("old link of ours") << ".app.exe.quillfen-1f3a9c" << "link" << true << "removed";
-    QTest::newRow("old link, earlier naming")
-        << ".app.exe.quillfen-4242-7" << "link" << true << "removed";
-    QTest::newRow("fresh link of ours") << ".app.exe.quillfen-1f3a9c" << "link" << false << "stays";
+    QTest::newRow("old link of ours") << ".app.exe.quillfen-1f3a9c"
+                                      << "link" << true << "removed";
+    QTest::newRow("old link, earlier naming") << ".app.exe.quillfen-4242-7"
+                                              << "link" << true << "removed";
+    QTest::newRow("fresh link of ours") << ".app.exe.quillfen-1f3a9c"
+                                        << "link" << false << "stays";
     // A copy cut short before it got its name, or a version someone gave
     // such a name: its only name, so never deleted.
-    QTest::newRow("old copy of ours, its only name")
-        << ".app-20261209-1.exe.quillfen-1f3a9c" << "file" << true << "trashed";
-    QTest::newRow("old second name of a version")
-        << ".app-1.exe.quillfen-1f3a9c" << "second name" << true << "removed";
-    QTest::newRow("copy of ours being written")
-        << ".app-20261209-1.exe.quillfen-1f3a9c" << "file" << false << "stays";
-    QTest::newRow("old file, not hidden") << "app.exe.quillfen-1f3a9c" << "file" << true << "stays";
-    QTest::newRow("old link, not hidden") << "app.exe.quillfen-1f3a9c" << "link" << true << "stays";
-    QTest::newRow("old link, other suffix")
-        << ".app.exe.quillfen-1f3a9c.bak" << "link" << true << "stays";
+    QTest::newRow("old copy of ours, its only name") << ".app-20261209-1.exe.quillfen-1f3a9c"
+                                                     << "file" << true << "trashed";
+    QTest::newRow("old second name of a version") << ".app-1.exe.quillfen-1f3a9c"
+                                                  << "second name" << true << "removed";
+    QTest::newRow("copy of ours being written") << ".app-20261209-1.exe.quillfen-1f3a9c"
+                                                << "file" << false << "stays";
+    QTest::newRow("old file, not hidden") << "app.exe.quillfen-1f3a9c"
+                                          << "file" << true << "stays";
+    QTest::newRow("old link, not hidden") << "app.exe.quillfen-1f3a9c"
+                                          << "link" << true << "stays";
+    QTest::newRow("old link, other suffix") << ".app.exe.quillfen-1f3a9c.bak"
+                                            << "link" << true << "stays";
 }
 
 void TestSafeFs::removeStaleTemporaries_onlyOldLinksOfOurs()

@@ -317,7 +317,8 @@ void TestVersionActions::longNames()
     QFETCH(int, bytes);
     QFETCH(bool, done);
     // app-xxx…x.exe, or for toLink the link's own name tool-xxx…x.exe
-    const QString stem = action == QLatin1String("toLink") ? QStringLiteral("t") : QStringLiteral("app-");
+    const QString stem
+        = action == QLatin1String("toLink") ? QStringLiteral("t") : QStringLiteral("app-");
     const QString name = stem + QString(bytes - stem.size() - 4, QLatin1Char('x')) + ".exe";
     dir->add(QStringLiteral("app-1.exe"), "1");
     dir->link(QStringLiteral("app-1.exe"), QStringLiteral("app.exe"));
@@ -410,9 +411,9 @@ void TestVersionActions::moveToTrash_whereTheDesktopLooks()
     }
     QVERIFY(QFile::link(QStringLiteral("app-2.exe"), folder + QStringLiteral("/app.exe")));
     // What a move killed between its two steps left in that trash.
-    const QString trash = place == QLatin1String("home") ? home.filePath(QStringLiteral("data/Trash"))
-                                                          : mount + QStringLiteral("/.Trash-")
-            + QString::number(::getuid());
+    const QString trash = place == QLatin1String("home")
+        ? home.filePath(QStringLiteral("data/Trash"))
+        : mount + QStringLiteral("/.Trash-") + QString::number(::getuid());
     QVERIFY(QDir().mkpath(trash + QStringLiteral("/info")) && QDir().mkpath(trash + "/files"));
     const QString orphan = trash + QStringLiteral("/info/app-0.exe.trashinfo");
     QFile claim(orphan);
@@ -422,8 +423,8 @@ void TestVersionActions::moveToTrash_whereTheDesktopLooks()
     claim.close();
     QCOMPARE(QProcess::execute(QStringLiteral("touch"), {"-d", "2 minutes ago", orphan}), 0);
 
-    const ActionResult result
-        = VersionActions(QFileInfo(reached + QStringLiteral("/app.exe"))).moveToTrash({"app-1.exe"});
+    const ActionResult result = VersionActions(QFileInfo(reached + QStringLiteral("/app.exe")))
+                                    .moveToTrash({"app-1.exe"});
     QVERIFY2(result.ok, qPrintable(result.message));
     QCOMPARE(QFileInfo(result.path).absolutePath(), trash + QStringLiteral("/files"));
     QVERIFY(!QFileInfo::exists(orphan));
