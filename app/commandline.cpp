@@ -305,7 +305,10 @@ QString CommandLine::help()
              "Every change of a link is recorded in $XDG_STATE_HOME/quillfen/history\n"
              "(~/.local/state/quillfen/history).\n"
              "\n"
-             "Exit status: 0 done, 1 the disk refused (nothing was changed), 2 bad usage.\n");
+             "Exit status, the same with and without --json: 0 done (also where it was so\n"
+             "already, with a note on standard error), 1 not done and nothing changed, 2 bad\n"
+             "usage (an unknown target or version, a bad option), 3 partly done (what was\n"
+             "done is printed, what was not is on standard error).\n");
 }
 
 QString CommandLine::noDisplayText()

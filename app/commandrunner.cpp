@@ -38,6 +38,12 @@ void CommandRunner::complain(const QString &text)
     lastComplaint = text.trimmed().remove(QRegularExpression(QStringLiteral("^quillfen: ")));
 }
 
+void CommandRunner::showUsage()
+{
+    fputs(CommandLine::usage().toLocal8Bit().constData(), stderr);
+    fflush(stderr);
+}
+
 void CommandRunner::printJson(const QJsonValue &document)
 {
     const QJsonDocument json = document.isArray() ? QJsonDocument(document.toArray())
@@ -55,12 +61,11 @@ int CommandRunner::run()
 
 int CommandRunner::answered(int status)
 {
-    // Whatever refused, a script reading JSON gets JSON.
-    if (line.json && status != Done && !printedJson) {
-        const QString usageAt = lastComplaint.section(QLatin1Char('\n'), 0, 0);
-        printJson(
-            QJsonObject {{QStringLiteral("changed"), false}, {QStringLiteral("error"), usageAt}});
-    }
+    // Whatever refused, a script reading JSON gets JSON, with the whole
+    // message.
+    if (line.json && status != Done && !printedJson)
+        printJson(QJsonObject {{QStringLiteral("changed"), false},
+                               {QStringLiteral("error"), lastComplaint}});
     return status;
 }
 
@@ -88,8 +93,8 @@ int CommandRunner::runCommand()
         return Done;
     }
     if (line.problem != CommandLine::NoProblem) {
-        complain(QStringLiteral("quillfen: ") + line.problemText() + QLatin1Char('\n')
-                 + CommandLine::usage());
+        complain(QStringLiteral("quillfen: ") + line.problemText() + QLatin1Char('\n'));
+        showUsage();
         return BadUsage;
     }
     if (line.command == CommandLine::Window) {
@@ -196,9 +201,10 @@ bool CommandRunner::readable(const VersionListing &listing)
 
 int CommandRunner::finish(const ActionResult &result, const QString &printed)
 {
-    // What is so already is no failure to a script reading JSON.
-    const bool quietlyDone = line.json && result.refusal == ActionResult::AlreadyDone;
-    if (!result.ok && !quietlyDone) {
+    // What is so already is done: a note in text, the answer in JSON.
+    const bool alreadyDone = !result.ok && result.refusal == ActionResult::AlreadyDone;
+    int status = Done;
+    if (!result.ok && !alreadyDone) {
         const bool notAVersion = result.refusal == ActionResult::NotAVersion;
         const bool leaves = result.refusal == ActionResult::LeavesList;
         complain(QStringLiteral("quillfen: ")
@@ -207,23 +213,31 @@ int CommandRunner::finish(const ActionResult &result, const QString &printed)
                         : leaves ? tr("%1; --force renames it all the same").arg(result.message)
                                  : result.message)
                  + QLatin1Char('\n'));
-        return notAVersion || leaves || result.refusal == ActionResult::BadName ? BadUsage
+        status = result.changed ? PartlyDone
+            : notAVersion || leaves || result.refusal == ActionResult::BadName ? BadUsage
                                                                                 : Refused;
+    } else if (alreadyDone && !line.json) {
+        complain(QStringLiteral("quillfen: ") + result.message + QLatin1Char('\n'));
     }
     if (!result.warning.isEmpty())
         complain(QStringLiteral("quillfen: ") + result.warning + QLatin1Char('\n'));
-    if (line.json)
-        printJson(resultJson(result));
-    else if (line.dryRun)
+    // What was done is told also where the action then failed.
+    if (line.json) {
+        QJsonObject answer = resultJson(result);
+        if (status != Done)
+            answer.insert(QStringLiteral("error"), result.message);
+        printJson(answer);
+    } else if (line.dryRun && status == Done) {
         print(planText(result));
-    else if (!printed.isEmpty())
+    } else if (!printed.isEmpty() && (status == Done || status == PartlyDone)) {
         print(printed + QLatin1Char('\n'));
-    return Done;
+    }
+    return status;
 }
 
 QJsonObject CommandRunner::resultJson(const ActionResult &result) const
 {
-    QJsonObject object {{QStringLiteral("changed"), result.ok && result.changed},
+    QJsonObject object {{QStringLiteral("changed"), result.changed},
                         {QStringLiteral("dry_run"), result.dryRun},
                         {QStringLiteral("before"), nameOrNull(result.before)},
                         {QStringLiteral("after"), nameOrNull(result.after)}};
@@ -378,7 +392,7 @@ int CommandRunner::toLink()
     if (const int status = actionTarget(&target))
         return status;
     const ActionResult result = VersionActions(target, line.dryRun).toLink();
-    return finish(result, result.after);
+    return finish(result, result.setAside);
 }
 
 int CommandRunner::rename()
@@ -481,7 +495,8 @@ int CommandRunner::prune()
         complain(
             QStringLiteral("quillfen: ")
             + tr("KEEP must be a number of versions, 0 or more, not %1").arg(line.operands.at(1))
-            + QLatin1Char('\n') + CommandLine::usage());
+            + QLatin1Char('\n'));
+        showUsage();
         return BadUsage;
     }
     const VersionListing listing = VersionListing::read(targets.at(target).file);

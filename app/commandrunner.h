@@ -19,7 +19,9 @@ class CommandRunner
     Q_DECLARE_TR_FUNCTIONS(CommandRunner)
 
 public:
-    enum Status { Done = 0, Refused = 1, BadUsage = 2 };
+    // Done includes "already as asked"; PartlyDone: something was changed,
+    // and something asked for was not.
+    enum Status { Done = 0, Refused = 1, BadUsage = 2, PartlyDone = 3 };
 
     explicit CommandRunner(const CommandLine &line);
 
@@ -65,6 +67,8 @@ private:
     // Says on standard error what went wrong; the latest complaint is the
     // error of a JSON answer.
     void complain(const QString &text);
+    // The usage text on standard error, after a complaint about a word.
+    static void showUsage();
     void printJson(const QJsonValue &document);
 
     CommandLine line;

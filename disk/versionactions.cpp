@@ -292,9 +292,13 @@ ActionResult VersionActions::pick(const QString &version, bool setAsidePlainTarg
         if (!aside.ok)
             return aside;
         ActionResult result = pointLink(listing, versionPath);
+        // Set aside whether or not the link could then be re-pointed: that
+        // change stands and is told.
         result.changed = true;
         result.path = aside.path;
         result.setAside = aside.setAside;
+        if (!result.ok)
+            result.before = result.after = aside.setAside;
         if (result.warning.isEmpty())
             result.warning = aside.warning;
         return result;
@@ -603,6 +607,7 @@ ActionResult VersionActions::trashAll(const VersionListing &listing, const QStri
             onlyDone = onlyDone && one.refusal == ActionResult::AlreadyDone;
         }
     }
+    // Where some were moved, the result says so beside what was not.
     if (!problems.isEmpty()) {
         all.ok = false;
         all.refusal = onlyDone ? ActionResult::AlreadyDone : ActionResult::Refused;
@@ -679,6 +684,6 @@ ActionResult VersionActions::trashOne(const VersionListing &listing, const QStri
     FsError error;
     if (!SafeFs::moveToTrash(entry.path, &result.path, error))
         return ActionResult::refused(
-            tr("Could not move %1 to the trash (%2); nothing was removed").arg(name, error.text));
+            tr("Could not move %1 to the trash (%2); it stays where it is").arg(name, error.text));
     return result;
 }

@@ -272,7 +272,10 @@ directory, or else $XDG_CONFIG_HOME/quillfen/config.cfg
 Every change of a link is recorded in $XDG_STATE_HOME/quillfen/history
 (~/.local/state/quillfen/history).
 
-Exit status: 0 done, 1 the disk refused (nothing was changed), 2 bad usage.
+Exit status, the same with and without --json: 0 done (also where it was so
+already, with a note on standard error), 1 not done and nothing changed, 2 bad
+usage (an unknown target or version, a bad option), 3 partly done (what was
+done is printed, what was not is on standard error).
 </source>
             <translation>
 設定された各ターゲットのリンクを、ウィンドウで選んだバージョンに向けます。
@@ -324,7 +327,9 @@ $XDG_CONFIG_HOME/quillfen/config.cfg（~/.config/quillfen/config.cfg）を
 リンクの変更はすべて $XDG_STATE_HOME/quillfen/history
 （~/.local/state/quillfen/history）に記録されます。
 
-終了ステータス: 0 完了、1 ディスクが拒否（何も変更していません）、2 使い方の誤り。
+終了ステータス（--json の有無にかかわらず同じ）: 0 完了（すでにそうなっていた場合も。標準エラー
+に注記）、1 実行できず何も変更していない、2 使い方の誤り（不明なターゲットやバージョン、
+誤ったオプション）、3 一部だけ実行（実行したことは出力し、しなかったことは標準エラーに）。
 </translation>
         </message>
     </context>

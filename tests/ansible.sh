@@ -2,7 +2,7 @@
 # The Ansible collection against the real binary: three hosts run locally,
 # each with its own folder, configuration, history and trash. First run,
 # second run (nothing changed), check mode with diff, a version that is not
-# there, a build brought in twice, keep twice, info; the documentation and
+# there, a build brought in twice, keep twice, a task that fails half-way, info; the documentation and
 # the collection's tarball. Skips (77) where ansible-playbook is missing.
 set -u
 binary=$1
@@ -81,6 +81,21 @@ play info "changed=0 failed=0" '    - quillfen.quillfen.info: {}
           - info.targets | length == 1 and info.targets[0].state == "link" and not info.changed
           - info.targets[0].link is match("app-[0-9]+-1.exe")
           - info.targets[0].versions | length == 2 and info.targets[0].versions[0].current'
+
+# A task whose add succeeds and whose clean-up then fails (no trash to be
+# had) fails, and still reports the change it made.
+for host in h1 h2 h3; do
+    echo "a later build of $host" >"$work/$host/build2.bin"
+    mv "$work/$host/data/Trash" "$work/$host/trash.saved" && : >"$work/$host/data/Trash"
+done
+# A failed task counts as failed in the recap; its result says what changed.
+play partial "changed=0 failed=1" \
+    '    - quillfen.quillfen.version: {target: app.exe, src: "{{ dir }}/build2.bin", state: present, keep: 0}'
+[ "$(grep -c 'FAILED! => {.*"added": "app-[0-9]*-2.exe".*"changed": true.*Could not move' \
+    "$work/partial.log")" = 3 ] || fail "the failed task does not tell what it changed"
+for host in h1 h2 h3; do
+    rm "$work/$host/data/Trash" && mv "$work/$host/trash.saved" "$work/$host/data/Trash"
+done
 
 ansible-doc quillfen.quillfen.version 2>&1 | grep -q "executable" || fail "ansible-doc version"
 ansible-doc quillfen.quillfen.info 2>&1 | grep -q "config" || fail "ansible-doc info"

@@ -30,8 +30,12 @@ class Quillfen(object):
         if module.params.get('config'):
             self.base += ['-c', module.params['config']]
 
-    def run(self, arguments, dry_run=False):
-        """The command's JSON answer; the task fails where the command refused."""
+    def run(self, arguments, dry_run=False, earlier=()):
+        """The command's JSON answer; the task fails where the command refused.
+
+        A failed task still tells what changed, in this command (exit status
+        3: partly done) or in the earlier answers of the same task.
+        """
         command = self.base + list(arguments) + (['--dry-run'] if dry_run else [])
         rc, out, err = self.module.run_command(command)
         try:
@@ -40,6 +44,15 @@ class Quillfen(object):
             self.module.fail_json(msg='quillfen gave no JSON answer: %s' % (err.strip() or out.strip()),
                                   rc=rc, cmd=command, stdout=out, stderr=err)
         if rc != 0:
-            message = answer.get('error') if isinstance(answer, dict) else None
-            self.module.fail_json(msg=message or err.strip(), rc=rc, cmd=command, stderr=err)
+            answer = answer if isinstance(answer, dict) else {}
+            changed = bool(answer.get('changed')) or any(a.get('changed') for a in earlier)
+            fields = {}
+            for done in list(earlier) + [answer]:
+                for key, value in done.items():
+                    if key == 'trashed':
+                        fields[key] = fields.get(key, []) + value
+                    elif key not in ('changed', 'error') and value is not None:
+                        fields[key] = value
+            self.module.fail_json(msg=answer.get('error') or err.strip(), changed=changed, rc=rc,
+                                  cmd=command, stderr=err, **fields)
         return answer

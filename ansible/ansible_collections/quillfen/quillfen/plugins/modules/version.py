@@ -162,7 +162,9 @@ def main():
     if not asked:
         module.fail_json(msg='Nothing to do: give version, src, keep or previous')
     quillfen = Quillfen(module)
-    answers = [quillfen.run(arguments, dry_run=module.check_mode) for arguments in asked]
+    answers = []
+    for arguments in asked:
+        answers.append(quillfen.run(arguments, dry_run=module.check_mode, earlier=answers))
     result = dict(
         changed=any(answer.get('changed') for answer in answers),
         before=answers[0].get('before'),
