@@ -577,8 +577,8 @@ $XDG_CONFIG_HOME/quillfen/config.cfg（~/.config/quillfen/config.cfg）を
             <translation>%1 は一覧の後に変更されたため、何も移しませんでした</translation>
         </message>
         <message>
-            <source>Could not move %1 to the trash (%2); nothing was removed</source>
-            <translation>%1 をゴミ箱に移せませんでした（%2）。何も削除していません</translation>
+            <source>Could not move %1 to the trash (%2); it stays where it is</source>
+            <translation>%1 をゴミ箱に移せませんでした（%2）。元の場所に残っています</translation>
         </message>
         <message>
             <source>Another Quillfen process is changing %1 and did not finish within %2 seconds; nothing was changed. Try again.</source>
