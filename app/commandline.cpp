@@ -124,6 +124,10 @@ CommandLine::CommandLine(const QStringList &arguments)
             force = true;
             continue;
         }
+        if (name == QLatin1String("null") && !valueJoined) {
+            null = true;
+            continue;
+        }
         for (const CommandName &candidate : Commands) {
             if (!valueJoined && name == QLatin1String(candidate.name)) {
                 take(candidate.command, word);
@@ -166,6 +170,10 @@ void CommandLine::checkOperands()
     }
     if (dryRun && !changes() && problem == NoProblem) {
         problem = DryRunAlone;
+        return;
+    }
+    if (null && (command != List || json) && problem == NoProblem) {
+        problem = NullAlone;
         return;
     }
     for (const CommandName &candidate : Commands) {
@@ -233,6 +241,8 @@ QString CommandLine::problemText() const
         return tr("%1: an argument is missing").arg(offending);
     case ExtraOperand:
         return tr("%1: too many arguments").arg(offending);
+    case NullAlone:
+        return tr("--null goes only with --list, without --json");
     case DryRunAlone:
         return tr("--dry-run goes only with a command that changes something");
     case NoProblem:
@@ -285,6 +295,7 @@ QString CommandLine::help()
              "  --dry-run            with a command that changes something: say what it\n"
              "                       would do, and change nothing\n"
              "  --json               print one JSON document instead of text\n"
+             "  --null               with --list: the bare names, each ended by a NUL byte\n"
              "  -e                   no translation: English texts instead of Japanese\n"
              "  -c FILE              read the configuration from FILE instead of config.cfg\n"
              "  -config FILE         the same; when both are given, -config wins\n"

@@ -35,7 +35,8 @@ public:
         TwoCommands,
         MissingOperand,
         ExtraOperand,
-        DryRunAlone
+        DryRunAlone,
+        NullAlone
     };
 
     // arguments as main receives them, the program's name first.
@@ -59,6 +60,7 @@ public:
     bool dryRun = false; // a change only says what it would do
     bool json = false; // standard output is one JSON document
     bool force = false; // a rename may take a version out of the list
+    bool null = false; // --list prints bare names, each ended by a NUL byte
 
     // A command that changes something on disk.
     bool changes() const;

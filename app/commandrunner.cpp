@@ -31,9 +31,41 @@ void CommandRunner::print(const QString &text)
     fflush(stdout);
 }
 
-void CommandRunner::complain(const QString &text)
+QString CommandRunner::escaped(const QString &text)
 {
-    fputs(text.toLocal8Bit().constData(), stderr);
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\\'))
+            out += QLatin1String("\\\\");
+        else if (c == QLatin1Char('\n'))
+            out += QLatin1String("\\n");
+        else if (c == QLatin1Char('\t'))
+            out += QLatin1String("\\t");
+        else if (c.category() == QChar::Other_Control)
+            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
+}
+
+void CommandRunner::printNullEnded(const QStringList &names)
+{
+    for (const QString &name : names) {
+        const QByteArray bytes = QFile::encodeName(name);
+        fwrite(bytes.constData(), 1, size_t(bytes.size()) + 1, stdout); // with its NUL
+    }
+    fflush(stdout);
+}
+
+void CommandRunner::complain(const QString &text, bool ownLines)
+{
+    // One message, one line: a name inside it cannot start another.
+    const QString line = ownLines ? text
+        : text.endsWith(QLatin1Char('\n')) ? escaped(text.chopped(1)) + QLatin1Char('\n')
+                                          : escaped(text);
+    fputs(line.toLocal8Bit().constData(), stderr);
     fflush(stderr);
     lastComplaint = text.trimmed().remove(QRegularExpression(QStringLiteral("^quillfen: ")));
 }
@@ -98,7 +130,7 @@ int CommandRunner::runCommand()
         return BadUsage;
     }
     if (line.command == CommandLine::Window) {
-        complain(CommandLine::noDisplayText());
+        complain(CommandLine::noDisplayText(), true);
         return Refused;
     }
     targets = ConfiguredTarget::fromConfig(config);
@@ -199,7 +231,7 @@ bool CommandRunner::readable(const VersionListing &listing)
     return false;
 }
 
-int CommandRunner::finish(const ActionResult &result, const QString &printed)
+int CommandRunner::finish(const ActionResult &result, const QStringList &printed)
 {
     // What is so already is done: a note in text, the answer in JSON.
     const bool alreadyDone = !result.ok && result.refusal == ActionResult::AlreadyDone;
@@ -207,17 +239,23 @@ int CommandRunner::finish(const ActionResult &result, const QString &printed)
     if (!result.ok && !alreadyDone) {
         const bool notAVersion = result.refusal == ActionResult::NotAVersion;
         const bool leaves = result.refusal == ActionResult::LeavesList;
-        complain(QStringLiteral("quillfen: ")
-                 + (notAVersion ? tr("%1; --list %2 shows the versions")
-                                      .arg(result.message, line.operands.value(0))
-                        : leaves ? tr("%1; --force renames it all the same").arg(result.message)
-                                 : result.message)
-                 + QLatin1Char('\n'));
+        // Each problem of several on a line of its own.
+        const QStringList problems
+            = result.problems.isEmpty() ? QStringList {result.message} : result.problems;
+        for (const QString &problem : problems)
+            complain(QStringLiteral("quillfen: ")
+                     + (notAVersion ? tr("%1; --list %2 shows the versions")
+                                          .arg(problem, line.operands.value(0))
+                            : leaves ? tr("%1; --force renames it all the same").arg(problem)
+                                     : problem)
+                     + QLatin1Char('\n'));
         status = result.changed ? PartlyDone
             : notAVersion || leaves || result.refusal == ActionResult::BadName ? BadUsage
                                                                                 : Refused;
     } else if (alreadyDone && !line.json) {
-        complain(QStringLiteral("quillfen: ") + result.message + QLatin1Char('\n'));
+        for (const QString &note :
+             result.problems.isEmpty() ? QStringList {result.message} : result.problems)
+            complain(QStringLiteral("quillfen: ") + note + QLatin1Char('\n'));
     }
     if (!result.warning.isEmpty())
         complain(QStringLiteral("quillfen: ") + result.warning + QLatin1Char('\n'));
@@ -229,8 +267,11 @@ int CommandRunner::finish(const ActionResult &result, const QString &printed)
         printJson(answer);
     } else if (line.dryRun && status == Done) {
         print(planText(result));
-    } else if (!printed.isEmpty() && (status == Done || status == PartlyDone)) {
-        print(printed + QLatin1Char('\n'));
+    } else if (status == Done || status == PartlyDone) {
+        for (const QString &name : printed) {
+            if (!name.isEmpty())
+                print(escaped(name) + QLatin1Char('\n'));
+        }
     }
     return status;
 }
@@ -285,6 +326,8 @@ QString CommandRunner::planText(const ActionResult &result) const
         lines << tr("kept: %1, as %2").arg(version.first, version.second);
     if (!result.changed)
         lines << tr("nothing would change");
+    for (QString &planned : lines)
+        planned = escaped(planned);
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
@@ -306,6 +349,7 @@ QString CommandRunner::stateOf(const VersionListing &listing) const
 int CommandRunner::listTargets()
 {
     QJsonArray all;
+    QStringList names;
     for (int i = 0; i < targets.size(); ++i) {
         const QString &problem = targets.at(i).problem;
         if (!problem.isEmpty()) {
@@ -315,16 +359,22 @@ int CommandRunner::listTargets()
                                         {QStringLiteral("name"), targets.at(i).fileName},
                                         {QStringLiteral("state"), QStringLiteral("refused")},
                                         {QStringLiteral("error"), problem}});
-            else
+            else if (!line.null)
                 print(QStringLiteral("%1\t%2\t%3\n")
-                          .arg(QString::number(i + 1), targets.at(i).label(),
-                               tr("(left out: %1)").arg(problem)));
+                          .arg(QString::number(i + 1), escaped(targets.at(i).label()),
+                               escaped(tr("(left out: %1)").arg(problem))));
+            continue;
+        }
+        if (line.null) {
+            if (!names.contains(targets.at(i).file.fileName()))
+                names << targets.at(i).file.fileName();
             continue;
         }
         const VersionListing listing = VersionListing::read(targets.at(i).file);
         if (!line.json) {
             print(QStringLiteral("%1\t%2\t%3\n")
-                      .arg(QString::number(i + 1), targets.at(i).label(), stateOf(listing)));
+                      .arg(QString::number(i + 1), escaped(targets.at(i).label()),
+                           escaped(stateOf(listing))));
             continue;
         }
         const QString linkPath = listing.linkPath();
@@ -340,7 +390,9 @@ int CommandRunner::listTargets()
             {QStringLiteral("link"),
              nameOrNull(isLink ? QFileInfo(SafeFs::linkTarget(linkPath)).fileName() : QString())}});
     }
-    if (line.json)
+    if (line.null)
+        printNullEnded(names);
+    else if (line.json)
         printJson(QJsonObject {{QStringLiteral("targets"), all}});
     return Done;
 }
@@ -351,13 +403,15 @@ int CommandRunner::listVersions()
     if (const int status = readTarget(&listing))
         return status;
     QString lines;
+    QStringList names;
     QJsonArray versions;
     for (int i = 0; i < listing.entries.size(); ++i) {
         if (!listing.isVersion(i))
             continue;
         const VersionEntry &entry = listing.entries.at(i);
-        lines += (listing.isCurrent(i) ? QLatin1String("* ") : QLatin1String("  ")) + entry.name
-            + QLatin1Char('\n');
+        names << entry.name;
+        lines += (listing.isCurrent(i) ? QLatin1String("* ") : QLatin1String("  "))
+            + escaped(entry.name) + QLatin1Char('\n');
         versions.append(QJsonObject {
             {QStringLiteral("name"), entry.name},
             {QStringLiteral("current"), listing.isCurrent(i)},
@@ -366,6 +420,10 @@ int CommandRunner::listVersions()
              entry.birthKnown ? QJsonValue(QDateTime::fromMSecsSinceEpoch(entry.birthMsecs, Qt::UTC)
                                                .toString(Qt::ISODateWithMs))
                               : QJsonValue(QJsonValue::Null)}});
+    }
+    if (line.null) {
+        printNullEnded(names);
+        return Done;
     }
     if (!line.json) {
         print(lines);
@@ -383,7 +441,7 @@ int CommandRunner::set()
     QFileInfo target;
     if (const int status = actionTarget(&target))
         return status;
-    return finish(VersionActions(target, line.dryRun).pick(line.operands.at(1)), QString());
+    return finish(VersionActions(target, line.dryRun).pick(line.operands.at(1)), QStringList());
 }
 
 int CommandRunner::toLink()
@@ -392,7 +450,7 @@ int CommandRunner::toLink()
     if (const int status = actionTarget(&target))
         return status;
     const ActionResult result = VersionActions(target, line.dryRun).toLink();
-    return finish(result, result.setAside);
+    return finish(result, {result.setAside});
 }
 
 int CommandRunner::rename()
@@ -402,7 +460,7 @@ int CommandRunner::rename()
         return status;
     return finish(VersionActions(target, line.dryRun)
                       .rename(line.operands.at(1), line.operands.at(2), line.force),
-                  QString());
+                  QStringList());
 }
 
 int CommandRunner::previous()
@@ -411,7 +469,7 @@ int CommandRunner::previous()
     if (const int status = actionTarget(&target))
         return status;
     const ActionResult result = VersionActions(target, line.dryRun).goBack();
-    return finish(result, result.ok ? result.after : QString());
+    return finish(result, {result.ok ? result.after : QString()});
 }
 
 int CommandRunner::history()
@@ -437,7 +495,9 @@ int CommandRunner::history()
     for (const History::Record &record : records) {
         if (!link.isEmpty() && !History::sameLink(record.link, link))
             continue;
-        lines += History::format(record) + QLatin1Char('\n');
+        lines += QStringLiteral("%1\t%2\t%3\t%4\n")
+                     .arg(record.time.toUTC().toString(Qt::ISODateWithMs), escaped(record.link),
+                          escaped(record.before), escaped(record.after));
         changes.append(
             QJsonObject {{QStringLiteral("time"), record.time.toUTC().toString(Qt::ISODateWithMs)},
                          {QStringLiteral("link"), record.link},
@@ -481,7 +541,7 @@ int CommandRunner::add()
     const ActionResult result = actions.add(line.operands.at(1));
     if (drawn)
         fputs("\n", stderr);
-    return finish(result, result.ok ? QFileInfo(result.path).fileName() : QString());
+    return finish(result, {result.ok ? QFileInfo(result.path).fileName() : QString()});
 }
 
 int CommandRunner::prune()
@@ -504,7 +564,7 @@ int CommandRunner::prune()
         return Refused;
     const QFileInfo link(listing.dir.absoluteFilePath(listing.linkName()));
     const ActionResult result = VersionActions(link, line.dryRun).cleanUp(keep);
-    return finish(result, result.trashed.join(QLatin1Char('\n')));
+    return finish(result, result.trashed);
 }
 
 int CommandRunner::trash()
@@ -514,5 +574,5 @@ int CommandRunner::trash()
         return status;
     const ActionResult result
         = VersionActions(target, line.dryRun).moveToTrash({line.operands.at(1)});
-    return finish(result, result.trashed.join(QLatin1Char('\n')));
+    return finish(result, result.trashed);
 }

@@ -56,7 +56,7 @@ private:
     int actionTarget(QFileInfo *file);
     bool readable(const VersionListing &listing);
     // Says what the action came to; its exit status.
-    int finish(const ActionResult &result, const QString &printed);
+    int finish(const ActionResult &result, const QStringList &printed);
     // What the target's link leads to, for the list of targets.
     QString stateOf(const VersionListing &listing) const;
 
@@ -64,9 +64,15 @@ private:
     QString planText(const ActionResult &result) const;
 
     static void print(const QString &text);
+    // A name or path as one field of one line: control characters and
+    // backslashes written as \n, \t, \\ and \xHH.
+    static QString escaped(const QString &text);
+    // Names for a script that splits at NUL bytes: exactly as on disk.
+    static void printNullEnded(const QStringList &names);
     // Says on standard error what went wrong; the latest complaint is the
     // error of a JSON answer.
-    void complain(const QString &text);
+    // ownLines: a text of ours whose lines are meant, printed as it is.
+    void complain(const QString &text, bool ownLines = false);
     // The usage text on standard error, after a complaint about a word.
     static void showUsage();
     void printJson(const QJsonValue &document);

@@ -37,6 +37,7 @@ public:
     bool changed = false; // something on disk is not as it was (or would be)
     bool dryRun = false; // planned only: nothing was changed
     QString message; // why nothing (or not everything) was changed
+    QStringList problems; // where several things failed, each; message joins them
     QString warning; // done, but the user should know this
     // The file names the link led to before and leads to after the action;
     // empty where it led nowhere, or where no link was touched.

@@ -64,7 +64,7 @@ VersionActions::locked(const std::function<ActionResult(const VersionListing &)>
     if (!notes.isEmpty()) {
         if (!result.warning.isEmpty())
             notes << result.warning;
-        result.warning = notes.join(QLatin1Char('\n'));
+        result.warning = notes.join(QLatin1String("; "));
         result.changed = true;
     }
     return result;
@@ -612,6 +612,7 @@ ActionResult VersionActions::trashAll(const VersionListing &listing, const QStri
         all.ok = false;
         all.refusal = onlyDone ? ActionResult::AlreadyDone : ActionResult::Refused;
         all.message = problems.join(QLatin1Char('\n'));
+        all.problems = problems;
     }
     return all;
 }

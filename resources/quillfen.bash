@@ -17,12 +17,13 @@ _quillfen_config()
     done
 }
 
-# Adds each line of standard input that begins with the word being
-# completed (its backslashes taken as escapes), quoted for the shell.
+# Adds each NUL-ended name of standard input that begins with the word
+# being completed (its backslashes taken as escapes), quoted for the shell.
+# A name holding a line break is still one name.
 _quillfen_offer()
 {
     local typed=${1//\\/} name
-    while IFS= read -r name; do
+    while IFS= read -r -d '' name; do
         if [[ -n $name && $name == "$typed"* ]]; then
             printf -v name '%q' "$name"
             COMPREPLY+=("$name")
@@ -53,7 +54,7 @@ _quillfen()
         esac
     done
     if [[ -z $command || $cur == -* ]]; then
-        _quillfen_offer "$cur" <<'WORDS'
+        _quillfen_offer "$cur" < <(tr '\n' '\0' <<'WORDS'
 --list
 --set
 --to-link
@@ -71,18 +72,20 @@ _quillfen()
 -c
 -config
 -h
+--null
 WORDS
+        )
         return
     fi
     local operand=$((COMP_CWORD - at))
     if ((operand == 1)); then
         # The links' names as configured.
-        _quillfen_offer "$cur" < <(quillfen -e "${config[@]}" --list 2>/dev/null | cut -f2 | sed 's/.*://' | sort -u)
+        _quillfen_offer "$cur" < <(quillfen -e "${config[@]}" --null --list 2>/dev/null)
     elif ((operand == 2)) && [[ $command == --add ]]; then
         compopt -o filenames 2>/dev/null
         mapfile -t COMPREPLY < <(compgen -f -- "$cur")
     elif ((operand == 2)) && [[ $command == --set || $command == --rename || $command == --trash ]]; then
-        _quillfen_offer "$cur" < <(quillfen -e "${config[@]}" --list "${COMP_WORDS[at + 1]//\\/}" 2>/dev/null | cut -c3-)
+        _quillfen_offer "$cur" < <(quillfen -e "${config[@]}" --null --list "${COMP_WORDS[at + 1]//\\/}" 2>/dev/null)
     fi
 }
 complete -F _quillfen quillfen

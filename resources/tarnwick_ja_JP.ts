@@ -252,6 +252,7 @@ or from the command line with the commands below, which need no display.
   --dry-run            with a command that changes something: say what it
                        would do, and change nothing
   --json               print one JSON document instead of text
+  --null               with --list: the bare names, each ended by a NUL byte
   -e                   no translation: English texts instead of Japanese
   -c FILE              read the configuration from FILE instead of config.cfg
   -config FILE         the same; when both are given, -config wins
@@ -308,6 +309,7 @@ done is printed, what was not is on standard error).
   --dry-run            変更するコマンドと共に: 何をするかを表示するだけで、
                        何も変更しません
   --json               テキストの代わりに JSON 文書を一つ出力します
+  --null               --list と共に: 名前だけを、それぞれ NUL バイトで終えて出力します
   -e                   翻訳なし: 日本語の代わりに英語で表示します
   -c ファイル          config.cfg の代わりにファイルから設定を読みます
   -config ファイル     同上。両方あるときは -config が優先されます
@@ -331,6 +333,10 @@ $XDG_CONFIG_HOME/quillfen/config.cfg（~/.config/quillfen/config.cfg）を
 に注記）、1 実行できず何も変更していない、2 使い方の誤り（不明なターゲットやバージョン、
 誤ったオプション）、3 一部だけ実行（実行したことは出力し、しなかったことは標準エラーに）。
 </translation>
+        </message>
+        <message>
+            <source>--null goes only with --list, without --json</source>
+            <translation>--null は --json なしの --list とだけ使えます</translation>
         </message>
     </context>
     <context>

@@ -37,6 +37,11 @@ expect "$work/my.cfg|" quillfen -c "$work/my.cfg" --add app.exe "$work/my."
 expect "app.exe|tool|" quillfen -c "$work/my.cfg" --set ""
 # Quoted for the shell: one word, read back exactly.
 expect 'app\ 2.exe|app-1.exe|' quillfen -c "$work/my.cfg" --set app.exe ""
+# A line break inside a name neither splits it nor forges another.
+sleep 0.02
+: >"$work/versions dir/app-"$'\n'"* app-evil.exe"
+expect "\$'app-\\n* app-evil.exe'|app-1.exe|" quillfen -c "$work/my.cfg" --set app.exe "app-"
+rm "$work/versions dir/app-"$'\n'"* app-evil.exe"
 expect 'app\ 2.exe|' quillfen -c "$work/my.cfg" --rename app.exe "app\\ "
 expect "" quillfen -c "$work/my.cfg" --set app.exe app-1.exe ""
 expect "" quillfen --set ""

@@ -183,7 +183,9 @@ TestCommandLine::Run TestCommandLine::quillfen(const QStringList &arguments)
     if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
         return run;
     run.exitCode = process.exitCode();
-    run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    // NUL bytes kept: a QByteArray's own overload would stop at the first.
+    const QByteArray out = process.readAllStandardOutput();
+    run.out = QString::fromLocal8Bit(out.constData(), out.size());
     run.err = QString::fromLocal8Bit(process.readAllStandardError());
     return run;
 }
@@ -322,6 +324,12 @@ set, the plain target set aside but the link cannot follow | plain |  | strace -
 to-link on a link, the same status as in text | link |  | -e --to-link app.exe --json | 0 | json:changed=false after=app-1.exe |  | app-1.exe
 a usage error as JSON, the message without the usage | link |  | -e --set app.exe --json | 2 | json:changed=false error=--set:\san\sargument\sis\smissing | Usage: | app-1.exe
 trash, not there | link |  | -e --trash app.exe app-9.exe | 0 |  | There is no app-9.exe | app-1.exe
+# Text a script cannot misread: a name is one field of one line.
+list versions, a name with a line break | link | write app-5\n*app-evil.exe | --list app.exe | 0 |   app-5\x5cn\*app-evil.exe\n  app-3.exe\n  app-2.exe\n\* app-1.exe\n |  | app-1.exe
+a message naming a line break | link |  | -e --set app.exe x\n*y.exe | 2 |  | ^quillfen: x\x5cn\*y.exe is not a version[^\n]*\n$ | app-1.exe
+versions for a completion, NUL-ended | link | write app-5\n*x.exe | --null --list app.exe | 0 | app-5\n\*x.exe\x00app-3.exe\x00app-2.exe\x00app-1.exe\x00 |  | app-1.exe
+targets for a completion, NUL-ended | link |  | --null --list | 0 | app.exe\x00other.exe\x00dup.exe\x00 |  | app-1.exe
+--null with a change | link |  | -e --null --set app.exe app-2.exe | 2 |  | --null goes only with --list | app-1.exe
 prune the versions of a hidden link name | none | write .tool; write v-1.tool; --set DIR/.tool v-1.tool | -e --prune DIR/.tool 0 --json | 0 | json:trashed~.tool |  | <none>
 )";
 
