@@ -105,9 +105,14 @@ CommandLine::CommandLine(const QStringList &arguments)
         if (!twoDashes) {
             if (word == QLatin1String("-h")) {
                 take(Help, word);
-            } else if ((word == QLatin1String("-c") || word == QLatin1String("-config")) && hasNext
-                       && !arguments.at(i + 1).startsWith(QLatin1Char('-'))) {
-                ++i; // the configuration file, read as the window reads it
+            } else if (word == QLatin1String("-e")) {
+                untranslated = true;
+            } else if (word == QLatin1String("-c") || word == QLatin1String("-config")) {
+                // The configuration file; a word of options is none.
+                const bool valued = hasNext && !arguments.at(i + 1).startsWith(QLatin1Char('-'));
+                valueOptions.append({word, valued ? arguments.at(i + 1) : QString()});
+                if (valued)
+                    ++i;
             }
             continue; // other single-dash options are ignored
         }
@@ -184,6 +189,22 @@ void CommandLine::checkOperands()
         else if (operands.size() > candidate.most)
             problem = ExtraOperand;
     }
+}
+
+ConfigStore CommandLine::options() const
+{
+    ConfigStore store;
+    if (untranslated)
+        store.add(QStringLiteral("-e"), QString(), QString());
+    for (const auto &option : valueOptions)
+        store.add(option.first, option.second, option.second);
+    return store;
+}
+
+bool CommandLine::targetNeedsNoConfiguration() const
+{
+    return command != List && command != Window && !operands.isEmpty()
+        && QDir::isAbsolutePath(operands.first());
 }
 
 bool CommandLine::changes() const

@@ -1,9 +1,13 @@
 #ifndef COMMANDLINE_H
 #define COMMANDLINE_H
 
+#include "configstore.h"
+
 #include <QCoreApplication>
 #include <QProcessEnvironment>
+#include <QPair>
 #include <QStringList>
+#include <QVector>
 
 // The program's arguments read before any application object exists, so
 // that commands, help and usage errors need no display. Single-dash options
@@ -61,9 +65,20 @@ public:
     bool json = false; // standard output is one JSON document
     bool force = false; // a rename may take a version out of the list
     bool null = false; // --list prints bare names, each ended by a NUL byte
+    bool untranslated = false; // -e
+    // The single-dash options that carry a value, in the order given:
+    // "-c" or "-config", and the value (empty where none followed).
+    QVector<QPair<QString, QString>> valueOptions;
 
     // A command that changes something on disk.
     bool changes() const;
+    // The options the rest of the program looks up ("-e", "-c FILE",
+    // "-config FILE"), as this reading found them, so that no second reader
+    // parses the words again.
+    ConfigStore options() const;
+    // The command names its target by an absolute link path, which needs
+    // no configuration.
+    bool targetNeedsNoConfiguration() const;
 
 private:
     void take(Command found, const QString &word);

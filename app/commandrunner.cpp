@@ -117,11 +117,17 @@ int CommandRunner::refuseConfiguration(const QString &fileName)
 int CommandRunner::runCommand()
 {
     if (line.command == CommandLine::Help) {
-        print(CommandLine::help());
+        if (line.json)
+            printJson(QJsonObject {{QStringLiteral("help"), CommandLine::help()}});
+        else
+            print(CommandLine::help());
         return Done;
     }
     if (line.command == CommandLine::Version) {
-        print(QStringLiteral("quillfen " QUILLFEN_VERSION "\n"));
+        if (line.json)
+            printJson(QJsonObject {{QStringLiteral("version"), QStringLiteral(QUILLFEN_VERSION)}});
+        else
+            print(QStringLiteral("quillfen " QUILLFEN_VERSION "\n"));
         return Done;
     }
     if (line.problem != CommandLine::NoProblem) {

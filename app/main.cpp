@@ -5,12 +5,16 @@
 #include "startup.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QTextCodec>
 #include <QTranslator>
 
 #ifdef Q_OS_WIN
 #include <cstdio>
 #include <windows.h>
+
+#include <shellapi.h>
 #endif
 
 // The catalogue lives in the core library; registering it here, before main,
@@ -37,28 +41,43 @@ static int runWithoutWindow(int argc, char *argv[], const CommandLine &line)
     QCoreApplication app(argc, argv);
     QTranslator translator;
     QTranslator qtTranslator;
-    options = ConfigStore(argc, argv);
+    options = line.options();
     installTranslations(options, &translator, &qtTranslator);
+    const bool named = options.hasOption(QStringLiteral("-c"))
+        || options.hasOption(QStringLiteral("-config"));
+    // A target named by its absolute link path needs no configuration: none
+    // is looked for unless one is named.
     const bool needsConfig = line.problem == CommandLine::NoProblem
         && line.command != CommandLine::Window && line.command != CommandLine::Help
-        && line.command != CommandLine::Version;
+        && line.command != CommandLine::Version && (named || !line.targetNeedsNoConfiguration());
     CommandRunner runner(line);
     // A configuration named with -c or -config must be there; without one,
-    // none found is an empty configuration.
+    // none found is an empty configuration, and nothing to say.
     const QString configFile = configFileName(options);
-    if (needsConfig && !config.readFile(configFile)
-        && (options.hasOption(QStringLiteral("-c"))
-            || options.hasOption(QStringLiteral("-config"))))
+    if (needsConfig && named && (!QFileInfo(configFile).isFile() || !config.readFile(configFile)))
         return runner.refuseConfiguration(configFile);
+    if (needsConfig && !named && !ConfigStore::foundFile(options).isEmpty())
+        config.readFile(configFile);
     return runner.run();
 }
 
 int main(int argc, char *argv[])
 {
     Q_UNUSED(resourcesRegistered);
+    // One reading of the words, each decoded once as the file system
+    // encodes names (on Windows, the wide command line itself).
     QStringList arguments;
+#ifdef Q_OS_WIN
+    int count = 0;
+    if (LPWSTR *wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
+        for (int i = 0; i < count; ++i)
+            arguments << QString::fromWCharArray(wide[i]);
+        LocalFree(wide);
+    }
+#else
     for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
+        arguments << QFile::decodeName(argv[i]);
+#endif
     const CommandLine line(arguments);
     if (line.command != CommandLine::Window || line.problem != CommandLine::NoProblem
         || !line.displayAvailable(QProcessEnvironment::systemEnvironment()))
@@ -70,7 +89,7 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("org.quillfen.Quillfen"));
     auto *translator = new QTranslator();
     auto *qtTranslator = new QTranslator();
-    options = ConfigStore(argc, argv);
+    options = line.options();
     installTranslations(options, translator, qtTranslator);
 #ifdef Q_OS_WIN
     // Elsewhere Qt encodes file names with the locale codec, and Shift-JIS

@@ -193,7 +193,7 @@ TestCommandLine::Run TestCommandLine::quillfen(const QStringList &arguments)
 // One case a line, " | " between its fields: the name; the setup of app.exe
 // ("link" to app-1.exe, "plain" or "none"); steps run first, each to succeed
 // ("; " between them: a command line, "rm NAME", "write NAME" for a file the
-// program writes, "undecodable" for a version whose name is not UTF-8, "fifo
+// program writes (WORK/NAME: in the working directory), "undecodable" for a version whose name is not UTF-8, "fifo
 // history" or "cut history" (a line cut short by a kill), "ln TARGET NAME"
 // for another link, "chattr +i [NAME]", "forge PATH" for a history line going back
 // to PATH, "lock" to hold the folder's lock as another Quillfen would, or
@@ -330,6 +330,12 @@ a message naming a line break | link |  | -e --set app.exe x\n*y.exe | 2 |  | ^q
 versions for a completion, NUL-ended | link | write app-5\n*x.exe | --null --list app.exe | 0 | app-5\n\*x.exe\x00app-3.exe\x00app-2.exe\x00app-1.exe\x00 |  | app-1.exe
 targets for a completion, NUL-ended | link |  | --null --list | 0 | app.exe\x00other.exe\x00dup.exe\x00 |  | app-1.exe
 --null with a change | link |  | -e --null --set app.exe app-2.exe | 2 |  | --null goes only with --list | app-1.exe
+# One reading of the command line.
+add, a build named like an option after -- | link | write WORK/-c | -e --add app.exe -- -c | 0 | DATED\n |  | app-1.exe
+set by the link's path, no configuration anywhere | link | rm WORK/config.cfg | -e --set DIR/app.exe app-2.exe | 0 |  |  | app-2.exe
+list, no configuration anywhere | link | rm WORK/config.cfg | -e --list | 0 |  |  | app-1.exe
+version as JSON | link |  | --version --json | 0 | json:version=QUILLFEN_VERSION |  | app-1.exe
+help as JSON | link |  | -e --help --json | 0 | json:help~--prune |  | app-1.exe
 prune the versions of a hidden link name | none | write .tool; write v-1.tool; --set DIR/.tool v-1.tool | -e --prune DIR/.tool 0 --json | 0 | json:trashed~.tool |  | <none>
 )";
 
@@ -383,14 +389,21 @@ void TestCommandLine::command()
     QScopedPointer<PathLock> held;
     for (const QString &step : earlier) {
         const QStringList words = step.split(QLatin1Char(' '));
+        // A NAME is in DIR, WORK/NAME in the working directory.
+        const auto place = [&](const QString &name) {
+            return name.startsWith(QLatin1String("WORK/")) ? substituted(name, false)
+                                                           : dir->path(name);
+        };
         if (words.first() == QLatin1String("rm")) {
-            QVERIFY(QFile::remove(dir->path(words.at(1))));
+            QVERIFY(QFile::remove(place(words.at(1))));
         } else if (step == QLatin1String("undecodable")) {
             // Bytes that are no UTF-8, as another system may have written them.
             const QByteArray name = QFile::encodeName(dir->path()) + "/app-\xff\xfe.exe";
             QVERIFY(::close(::creat(name.constData(), 0644)) == 0);
         } else if (words.first() == QLatin1String("write")) {
-            dir->add(words.at(1), "written beside the program");
+            QFile written(place(words.at(1)));
+            QTest::qSleep(15);
+            QVERIFY(written.open(QIODevice::WriteOnly) && written.write("written beside") > 0);
         } else if (words.first() == QLatin1String("ln")) {
             dir->link(words.at(1), words.at(2));
         } else if (words.first() == QLatin1String("forge")) {
