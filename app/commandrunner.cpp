@@ -489,7 +489,14 @@ int CommandRunner::history()
     }
     bool ok = true;
     QString error;
-    const QVector<History::Record> records = History::read(&ok, &error);
+    int skipped = 0;
+    const QVector<History::Record> records = History::read(&ok, &error, &skipped);
+    if (ok && skipped > 0)
+        complain(QStringLiteral("quillfen: ")
+                 + tr("%1 lines of the history %2 are cut short or not Quillfen's, and are left "
+                      "out")
+                       .arg(QString::number(skipped), History::filePath())
+                 + QLatin1Char('\n'));
     if (!ok) {
         complain(QStringLiteral("quillfen: ")
                  + tr("Could not read the history %1: %2").arg(History::filePath(), error)

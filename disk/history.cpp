@@ -3,6 +3,7 @@
 #include "safefs.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -78,16 +79,36 @@ QString History::filePath()
     return state + QLatin1String("/quillfen/history");
 }
 
+// What makes a cut line known: the first 8 hex digits of the SHA-1 of the
+// rest of the line.
+static QString checkOf(const QString &fields)
+{
+    return QString::fromLatin1(
+        QCryptographicHash::hash(fields.toUtf8(), QCryptographicHash::Sha1).toHex().left(8));
+}
+
 QString History::format(const Record &record)
 {
-    return QStringList {record.time.toUTC().toString(Qt::ISODateWithMs), escaped(record.link),
-                        escaped(record.before), escaped(record.after)}
-        .join(QLatin1Char('\t'));
+    const QString fields
+        = QStringList {record.time.toUTC().toString(Qt::ISODateWithMs), escaped(record.link),
+                       escaped(record.before), escaped(record.after)}
+              .join(QLatin1Char('\t'));
+    return QLatin1Char('#') + checkOf(fields) + QLatin1Char('\t') + fields;
 }
 
 bool History::parse(const QString &line, Record *record)
 {
-    const QStringList fields = line.split(QLatin1Char('\t'));
+    QString rest = line;
+    // A line of ours begins with its check: a line cut anywhere, by a kill
+    // or a full disk, no longer matches it. Lines without one are read as
+    // older Quillfens wrote them.
+    if (line.startsWith(QLatin1Char('#'))) {
+        const int tab = line.indexOf(QLatin1Char('\t'));
+        if (tab < 0 || line.mid(1, tab - 1) != checkOf(line.mid(tab + 1)))
+            return false;
+        rest = line.mid(tab + 1);
+    }
+    const QStringList fields = rest.split(QLatin1Char('\t'));
     if (fields.size() != 4)
         return false;
     record->time = QDateTime::fromString(fields.at(0), Qt::ISODateWithMs);
@@ -155,9 +176,11 @@ bool History::append(const QString &link, const QString &before, const QString &
     return true;
 }
 
-QVector<History::Record> History::read(bool *ok, QString *error)
+QVector<History::Record> History::read(bool *ok, QString *error, int *skipped)
 {
     *ok = true;
+    if (skipped)
+        *skipped = 0;
     QVector<Record> records;
     QFile file(filePath());
     if (!file.exists())
@@ -175,12 +198,15 @@ QVector<History::Record> History::read(bool *ok, QString *error)
     }
     while (!file.atEnd()) {
         QByteArray line = file.readLine();
-        if (!line.endsWith('\n'))
-            break; // a line still being written, or cut off by a full disk
-        line.chop(1);
+        // A line still being written, or cut off by a full disk, is no record.
+        const bool whole = line.endsWith('\n');
+        if (whole)
+            line.chop(1);
         Record record;
-        if (parse(QString::fromUtf8(line), &record))
+        if (whole && parse(QString::fromUtf8(line), &record))
             records.append(record);
+        else if (skipped && !line.isEmpty())
+            ++*skipped;
     }
     return records;
 }

@@ -31,16 +31,20 @@ public:
     // written.
     static bool append(const QString &link, const QString &before, const QString &after,
                        QString *error);
-    // Every record, oldest first; lines that do not parse are skipped. A
-    // missing file is an empty history, not an error.
-    static QVector<Record> read(bool *ok, QString *error);
+    // Every record, oldest first; lines that do not parse (cut short, or
+    // not ours) are skipped, and counted in *skipped. A missing file is an
+    // empty history, not an error.
+    static QVector<Record> read(bool *ok, QString *error, int *skipped = nullptr);
     // The link recorded is the link, its folder spelled this way or another.
     static bool sameLink(const QString &recorded, const QString &link);
     // The latest record for the link, or a record with an empty link.
     static Record latestFor(const QString &link, bool *ok, QString *error);
 
-    // A record as its line, without the line end, and back. Tabs, line
-    // breaks and backslashes in names are written as \t, \n, \r and \\.
+    // A record as its line, without the line end, and back: "#CHECK", the
+    // time, the link, before and after, between tabs, where CHECK tells a
+    // line cut short; a line without it is read as older versions wrote it.
+    // Tabs, line breaks and backslashes in names are written as \t, \n, \r
+    // and \\.
     static QString format(const Record &record);
     static bool parse(const QString &line, Record *record);
 };

@@ -437,6 +437,10 @@ $XDG_CONFIG_HOME/quillfen/config.cfg（~/.config/quillfen/config.cfg）を
             <source>(left out: %1)</source>
             <translation>（除外: %1）</translation>
         </message>
+        <message>
+            <source>%1 lines of the history %2 are cut short or not Quillfen&apos;s, and are left out</source>
+            <translation>履歴 %2 の %1 行は途中で切れているか Quillfen のものではないため、除外しました</translation>
+        </message>
     </context>
     <context>
         <name>ExeFile</name>

@@ -330,6 +330,7 @@ a message naming a line break | link |  | -e --set app.exe x\n*y.exe | 2 |  | ^q
 versions for a completion, NUL-ended | link | write app-5\n*x.exe | --null --list app.exe | 0 | app-5\n\*x.exe\x00app-3.exe\x00app-2.exe\x00app-1.exe\x00 |  | app-1.exe
 targets for a completion, NUL-ended | link |  | --null --list | 0 | app.exe\x00other.exe\x00dup.exe\x00 |  | app-1.exe
 --null with a change | link |  | -e --null --set app.exe app-2.exe | 2 |  | --null goes only with --list | app-1.exe
+history, a line cut short left out and counted | link | cut history; --set app.exe app-2.exe | --history app.exe | 0 | \S+Z\tDIR/app.exe\tDIR/app-1.exe\tDIR/app-2.exe\n | 1 行は途中で切れている | app-2.exe
 # One reading of the command line.
 add, a build named like an option after -- | link | write WORK/-c | -e --add app.exe -- -c | 0 | DATED\n |  | app-1.exe
 set by the link's path, no configuration anywhere | link | rm WORK/config.cfg | -e --set DIR/app.exe app-2.exe | 0 |  |  | app-2.exe

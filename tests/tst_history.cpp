@@ -31,29 +31,49 @@ void TestHistory::read_data()
 {
     QTest::addColumn<QByteArray>("line"); // after a good one; empty: appended by History
     QTest::addColumn<QString>("after"); // of the last record read
+    QTest::addColumn<int>("skipped"); // lines read as cut short or not ours
     const QByteArray time("2026-12-09T10:00:00.000Z\t");
-    QTest::newRow("appended") << QByteArray() << "/v/a\tb\nc\rd\\e.exe";
-    QTest::newRow("empty") << QByteArray("\n") << "/v/app-2.exe";
+    // A line of ours cut in the middle of each of its fields (a full disk
+    // writes what fits), the next append starting a line after it.
+    const QByteArray whole = History::format({QDateTime::currentDateTimeUtc(),
+                                              QStringLiteral("/v/app.exe"),
+                                              QStringLiteral("/v/app-2.exe"),
+                                              QStringLiteral("/v/app-3.exe")})
+                                 .toUtf8();
+    const QList<QByteArray> fields = whole.split('\t');
+    for (int field = 0, end = 0; field < fields.size(); ++field) {
+        end += fields.at(field).size() + (field > 0);
+        QTest::addRow("ours, cut in field %d", field + 1)
+            << whole.left(end - fields.at(field).size() / 2) + '\n' << "/v/app-2.exe" << 1;
+    }
+    QByteArray changed = whole;
+    changed[changed.size() - 1] = 'x'; // app-3.exx
+    QTest::newRow("ours, a byte changed") << changed + '\n' << "/v/app-2.exe" << 1;
+    QTest::newRow("ours, whole") << whole + '\n' << "/v/app-3.exe" << 0;
+    QTest::newRow("appended") << QByteArray() << "/v/a\tb\nc\rd\\e.exe" << 0;
+    QTest::newRow("empty") << QByteArray("\n") << "/v/app-2.exe" << 0;
     QTest::newRow("three fields") << time + "/a\t/b\n"
-                                  << "/v/app-2.exe";
+                                  << "/v/app-2.exe" << 1;
     QTest::newRow("five fields") << time + "/a\t/b\t/c\t/d\n"
-                                 << "/v/app-2.exe";
-    QTest::newRow("no time") << QByteArray("yesterday\t/v/app.exe\t/a\t/b\n") << "/v/app-2.exe";
+                                 << "/v/app-2.exe" << 1;
+    QTest::newRow("no time") << QByteArray("yesterday\t/v/app.exe\t/a\t/b\n") << "/v/app-2.exe"
+                             << 1;
     QTest::newRow("no link") << time + "\t/a\t/b\n"
-                             << "/v/app-2.exe";
+                             << "/v/app-2.exe" << 1;
     QTest::newRow("unknown escape") << time + "/v/app.exe\t\\q\t/b\n"
-                                    << "/v/app-2.exe";
+                                    << "/v/app-2.exe" << 1;
     QTest::newRow("escape at the end") << time + "/v/app.exe\t/a\t\\\n"
-                                       << "/v/app-2.exe";
+                                       << "/v/app-2.exe" << 1;
     QTest::newRow("cut off") << time + "/v/app.exe\t/a\t/b"
-                             << "/v/app-2.exe";
-    QTest::newRow("binary") << QByteArray("\x00\xff\xfe\t\t\t\n", 7) << "/v/app-2.exe";
+                             << "/v/app-2.exe" << 1;
+    QTest::newRow("binary") << QByteArray("\x00\xff\xfe\t\t\t\n", 7) << "/v/app-2.exe" << 1;
 }
 
 void TestHistory::read()
 {
     QFETCH(QByteArray, line);
     QFETCH(QString, after);
+    QFETCH(int, skipped);
     QDir().mkpath(QFileInfo(History::filePath()).absolutePath());
     QFile file(History::filePath());
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -63,9 +83,12 @@ void TestHistory::read()
     if (line.isEmpty())
         QVERIFY(History::append(QStringLiteral("/v/app.exe"), QString(), after, &error));
     bool ok = false;
-    const QVector<History::Record> records = History::read(&ok, &error);
+    int cut = -1;
+    const QVector<History::Record> records = History::read(&ok, &error, &cut);
     QVERIFY(ok);
-    QCOMPARE(records.size(), line.isEmpty() ? 2 : 1);
+    QCOMPARE(cut, skipped);
+    // The first line leads to app-2.exe; a second record read leads elsewhere.
+    QCOMPARE(records.size(), after == QLatin1String("/v/app-2.exe") ? 1 : 2);
     QCOMPARE(records.last().link, QStringLiteral("/v/app.exe"));
     QCOMPARE(records.last().after, after);
     if (line.isEmpty())
