@@ -406,34 +406,41 @@ ActionResult VersionActions::rename(const QString &version, const QString &newNa
     });
 }
 
+int VersionActions::backIndex(const QFileInfo &targetFile, const VersionListing &listing,
+                              ActionResult *refusal)
+{
+    const QString link = targetFile.absoluteFilePath();
+    const auto refuse = [refusal](const QString &message) {
+        *refusal = ActionResult::refused(message);
+        return -1;
+    };
+    bool readable = true;
+    QString error;
+    const History::Record latest = History::latestFor(link, &readable, &error);
+    if (!readable)
+        return refuse(tr("Could not read the history %1: %2").arg(History::filePath(), error));
+    if (latest.link.isEmpty() || latest.before.isEmpty())
+        return refuse(tr("No earlier version of %1 is recorded: there is nothing to go back to")
+                          .arg(fileNameOf(link)));
+    if (!SafeFs::exists(latest.before))
+        return refuse(tr("%1, the version before the latest change of %2, is gone")
+                          .arg(QFileInfo(latest.before).fileName(), fileNameOf(link)));
+    // The history is only a text file: it names no more than a version of
+    // this target as it stands now.
+    const int index = listing.indexOfFile(latest.before);
+    if (!listing.isVersion(index))
+        return refuse(tr("The history names %1 as the version before the latest change of %2, "
+                         "but it is not a version of %2 now; nothing was changed")
+                          .arg(latest.before, fileNameOf(link)));
+    return index;
+}
+
 ActionResult VersionActions::goBack()
 {
     return locked([this](const VersionListing &listing) {
-        const QString link = target.absoluteFilePath();
-        bool readable = true;
-        QString error;
-        const History::Record latest = History::latestFor(link, &readable, &error);
-        if (!readable)
-            return ActionResult::refused(
-                tr("Could not read the history %1: %2").arg(History::filePath(), error));
-        if (latest.link.isEmpty() || latest.before.isEmpty())
-            return ActionResult::refused(
-                tr("No earlier version of %1 is recorded: there is nothing to go back to")
-                    .arg(fileNameOf(link)));
-        const QFileInfo before(latest.before);
-        if (!SafeFs::exists(latest.before))
-            return ActionResult::refused(
-                tr("%1, the version before the latest change of %2, is gone")
-                    .arg(before.fileName(), fileNameOf(link)));
-        // The history is only a text file: it names no more than a version
-        // of this target as it stands now.
-        const int index = listing.indexOfFile(latest.before);
-        if (!listing.isVersion(index))
-            return ActionResult::refused(
-                tr("The history names %1 as the version before the latest change of %2, but it "
-                   "is not a version of %2 now; nothing was changed")
-                    .arg(latest.before, fileNameOf(link)));
-        return pointLink(listing, listing.entries.at(index).path);
+        ActionResult refusal;
+        const int index = backIndex(target, listing, &refusal);
+        return index < 0 ? refusal : pointLink(listing, listing.entries.at(index).path);
     });
 }
 

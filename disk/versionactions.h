@@ -93,6 +93,11 @@ public:
     // previousPath), and one the link reaches through another link.
     static QVector<QPair<QString, QString>> keptVersions(const VersionListing &listing,
                                                          const QString &previousPath);
+    // The entry of listing that going back would point the link of
+    // targetFile to, or -1 with the reason in *refusal: the one question
+    // that both Back's offer and Back itself ask.
+    static int backIndex(const QFileInfo &targetFile, const VersionListing &listing,
+                         ActionResult *refusal);
     // Where Back would point the link of targetFile: the version before its
     // latest recorded change, or empty.
     static QString previousVersion(const QFileInfo &targetFile);

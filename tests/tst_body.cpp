@@ -420,8 +420,12 @@ void TestBody::listing_missingLink()
             : QStringLiteral("%1 did not exist: it was made, leading to app-2.exe").arg(target));
     if (!dangling)
         return;
+    // Back is offered exactly when it would succeed: once app-0.exe is back.
+    auto *previous = body->findChild<QAction *>(QStringLiteral("actionPrevious"));
+    QVERIFY(!previous->isEnabled());
     dir->add(QStringLiteral("app-0.exe"), "0");
-    body->findChild<QAction *>(QStringLiteral("actionPrevious"))->trigger();
+    QTRY_VERIFY(previous->isEnabled());
+    previous->trigger();
     RowDriver::settle();
     QCOMPARE(dir->linkTarget(target), QStringLiteral("app-0.exe"));
 }

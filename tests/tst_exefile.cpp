@@ -414,9 +414,10 @@ void TestExeFile::rename()
     link(path(QStringLiteral("gone")), QStringLiteral("dangling.exe"));
     QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("old")));
 
-    // Checked: the version in use, which the link follows.
-    if (checked)
-        link(path(QStringLiteral("app-1.exe")), QStringLiteral("app.exe"));
+    // Checked: the version in use, which the link follows; else the link
+    // leads to another version and stays.
+    link(path(checked ? QStringLiteral("app-1.exe") : QStringLiteral("app-2.exe")),
+         QStringLiteral("app.exe"));
     ExeFile *r = row(QStringLiteral("app-1.exe"));
     auto *select = r->findChild<QRadioButton *>(QStringLiteral("Select"));
     auto *nameEdit = r->findChild<QLineEdit *>(QStringLiteral("Name"));

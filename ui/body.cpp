@@ -264,11 +264,12 @@ void Body::goBack()
 
 void Body::updatePrevious()
 {
-    bool readable = true;
-    QString error;
-    const bool recorded
-        = !linkPath.isEmpty() && !History::latestFor(linkPath, &readable, &error).before.isEmpty();
-    actionPrevious->setEnabled(recorded);
+    // Offered exactly where going back would succeed.
+    ActionResult refusal;
+    actionPrevious->setEnabled(!linkPath.isEmpty()
+                               && VersionActions::backIndex(QFileInfo(linkPath), currentListing(),
+                                                            &refusal)
+                                   >= 0);
 }
 
 void Body::focusCurrentVersion()

@@ -238,6 +238,6 @@ void ExeFile::rename()
     if (alive)
         emit succeeded();
     // The link followed: the set lists again, as its last act.
-    if (alive && !result.after.isEmpty())
+    if (alive && result.before != result.after)
         emit linkIsRenamed();
 }
