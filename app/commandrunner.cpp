@@ -300,7 +300,7 @@ QJsonObject CommandRunner::resultJson(const ActionResult &result) const
         object.insert(QStringLiteral("version"), result.existing);
     if (line.command == CommandLine::Prune || line.command == CommandLine::Trash)
         object.insert(QStringLiteral("trashed"), QJsonArray::fromStringList(result.trashed));
-    if (line.command == CommandLine::Prune) {
+    if (line.command == CommandLine::Prune || line.command == CommandLine::Trash) {
         QJsonArray kept;
         for (const auto &version : result.kept)
             kept.append(QJsonObject {{QStringLiteral("name"), version.first},

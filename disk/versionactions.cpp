@@ -11,6 +11,8 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 
+#include <algorithm>
+
 static QString fileNameOf(const QString &path)
 {
     return path.isEmpty() ? QString() : QFileInfo(path).fileName();
@@ -626,7 +628,34 @@ ActionResult VersionActions::trashAll(const VersionListing &listing, const QStri
 
 ActionResult VersionActions::moveToTrash(const QStringList &names, const VersionListing *seen)
 {
-    return locked([&](const VersionListing &listing) { return trashAll(listing, names, seen); });
+    // Every keep rule applies under the lock, to the folder as it is then,
+    // whoever chose the names and when.
+    return locked([&](const VersionListing &listing) {
+        const auto kept = keptVersions(listing, previousVersion(target));
+        QStringList allowed;
+        ActionResult keptBack;
+        for (const QString &name : names) {
+            const auto rule = std::find_if(kept.cbegin(), kept.cend(),
+                                           [&](const QPair<QString, QString> &version) {
+                                               return version.first == name;
+                                           });
+            if (rule == kept.cend()) {
+                allowed << name;
+                continue;
+            }
+            keptBack.kept.append(*rule);
+            keptBack.problems << tr("%1 stays: %2").arg(name, rule->second);
+        }
+        ActionResult result = trashAll(listing, allowed, seen);
+        result.kept = keptBack.kept;
+        if (!keptBack.problems.isEmpty()) {
+            result.problems = keptBack.problems + result.problems;
+            result.message = result.problems.join(QLatin1Char('\n'));
+            result.ok = false;
+            result.refusal = ActionResult::Refused;
+        }
+        return result;
+    });
 }
 
 ActionResult VersionActions::cleanUp(int keep)

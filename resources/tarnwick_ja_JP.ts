@@ -694,6 +694,10 @@ $XDG_CONFIG_HOME/quillfen/config.cfg（~/.config/quillfen/config.cfg）を
             <source>Could not add %1: a dated name for %2 would be longer than a file name may be</source>
             <translation>%1 を追加できませんでした: %2 の日付付きの名前がファイル名の長さの上限を超えます</translation>
         </message>
+        <message>
+            <source>%1 stays: %2</source>
+            <translation>%1 は残します: %2</translation>
+        </message>
     </context>
     <context>
         <name>ExeFiles</name>

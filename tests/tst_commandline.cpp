@@ -287,7 +287,8 @@ previous as JSON | link | --set app.exe app-2.exe | -e --previous app.exe --json
 prune as JSON | link |  | -e --prune app.exe 0 --json | 0 | json:changed=true trashed=[app-3.exe,app-2.exe] |  | app-1.exe
 prune, nothing to move | link |  | -e --prune app.exe 5 --json | 0 | json:changed=false trashed=[] |  | app-1.exe
 trash | link |  | -e --trash app.exe app-2.exe | 0 | app-2.exe\n |  | app-1.exe
-trash the version in use | link |  | -e --trash app.exe app-1.exe | 1 |  | app-1.exe is the version in use | app-1.exe
+trash the version in use | link |  | -e --trash app.exe app-1.exe | 1 |  | app-1.exe stays: it is the version in use | app-1.exe
+trash the way back | link | --set app.exe app-2.exe | -e --trash app.exe app-1.exe --json | 1 | json:changed=false kept.0.name=app-1.exe error~Back | app-1.exe stays: Back to Previous Version returns to it | app-2.exe
 trash, not there as JSON | link |  | -e --trash app.exe app-9.exe --json | 0 | json:changed=false trashed=[] |  | app-1.exe
 history as JSON | link | --set app.exe app-2.exe | --history app.exe --json | 0 | json:0.link=DIR/app.exe 0.before=DIR/app-1.exe 0.after=DIR/app-2.exe 0.time~Z 1=null |  | app-2.exe
 unknown option with two dashes | link |  | -e --bogus | 2 |  | unknown option --bogus\nUsage: | app-1.exe
@@ -305,7 +306,7 @@ history, a pipe in its place | link | fifo history | -e --set app.exe app-2.exe 
 history, a line cut short before | link | cut history; --set app.exe app-2.exe | -e --previous app.exe | 0 | app-1.exe\n |  | app-1.exe
 # One file however it is reached; a target is a name in a folder.
 list versions, linked through another spelling of the folder | link | alias | --list app.exe | 0 | VERSIONS |  | app-1.exe
-trash, the version in use linked through another spelling | link | alias | -e --trash app.exe app-1.exe | 1 |  | app-1.exe is the version in use | app-1.exe
+trash, the version in use linked through another spelling | link | alias | -e --trash app.exe app-1.exe | 1 |  | app-1.exe stays: it is the version in use | app-1.exe
 rename, the version in use linked through another spelling | link | alias | -e --rename app.exe app-1.exe app-1b.exe --json | 0 | json:before=app-1.exe after=app-1b.exe |  | app-1b.exe
 prune keeps the version in use linked through another spelling | link | alias | -e --prune app.exe 0 --json | 0 | json:trashed=[app-3.exe,app-2.exe] |  | app-1.exe
 set through another spelling of the folder, then back | link | alias; --set WORK/alias/app.exe app-2.exe | -e --previous DIR/app.exe | 0 | app-1.exe\n |  | app-1.exe
