@@ -1,9 +1,9 @@
 #include "commandrunner.h"
 #include "configstore.h"
-#include "exefile.h"
 #include "history.h"
 #include "safefs.h"
 #include "versionactions.h"
+#include "versionentry.h"
 #include "versionlisting.h"
 
 #include <QElapsedTimer>
@@ -542,7 +542,7 @@ int CommandRunner::add()
                 drawn = true;
                 fputs(QStringLiteral("\r%1\x1b[K")
                           .arg(tr("Copying %1: %2 of %3")
-                                   .arg(name, ExeFile::sizeText(done), ExeFile::sizeText(total)))
+                                   .arg(name, VersionEntry::sizeText(done), VersionEntry::sizeText(total)))
                           .toLocal8Bit()
                           .constData(),
                       stderr);

@@ -1,7 +1,9 @@
 #include "versionentry.h"
 #include "safefs.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
+#include <QLocale>
 
 VersionEntry VersionEntry::read(const QDir &dir, const QString &name)
 {
@@ -33,4 +35,13 @@ bool VersionEntry::sameAs(const VersionEntry &other) const
         && namedIdentity == other.namedIdentity && isFile == other.isFile && isLink == other.isLink
         && linkTarget == other.linkTarget && linkTargetIsExact == other.linkTargetIsExact
         && birthKnown == other.birthKnown && birthMsecs == other.birthMsecs;
+}
+
+QString VersionEntry::sizeText(qint64 bytes)
+{
+    // Qt's own catalogue leaves "bytes" in English; the units above it are
+    // symbols (KiB, MiB) that read the same in every language.
+    return bytes < 1024
+        ? QCoreApplication::translate("VersionEntry", "%1 bytes").arg(QLocale().toString(bytes))
+        : QLocale().formattedDataSize(bytes);
 }

@@ -11,6 +11,8 @@ class VersionEntry
 {
 public:
     static VersionEntry read(const QDir &dir, const QString &name);
+    // A size for people, in their language: "512 bytes", "1.50 GiB".
+    static QString sizeText(qint64 bytes);
 
     // The same name, the same file, the same kind and the same link target:
     // a row showing one shows the other.

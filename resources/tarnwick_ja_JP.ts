@@ -469,10 +469,6 @@ $XDG_CONFIG_HOME/quillfen/config.cfg（~/.config/quillfen/config.cfg）を
             <translation>サイズ %1</translation>
         </message>
         <message>
-            <source>%1 bytes</source>
-            <translation>%1 バイト</translation>
-        </message>
-        <message>
             <source>%1. Rename it all the same?</source>
             <translation>%1。それでも名前を変更しますか?</translation>
         </message>
@@ -734,6 +730,13 @@ $XDG_CONFIG_HOME/quillfen/config.cfg（~/.config/quillfen/config.cfg）を
         <message>
             <source>it is not a regular file</source>
             <translation>通常のファイルではありません</translation>
+        </message>
+    </context>
+    <context>
+        <name>VersionEntry</name>
+        <message>
+            <source>%1 bytes</source>
+            <translation>%1 バイト</translation>
         </message>
     </context>
 </TS>

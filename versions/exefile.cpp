@@ -141,10 +141,7 @@ ExeFile::~ExeFile() = default;
 
 QString ExeFile::sizeText(qint64 bytes)
 {
-    // Qt's own catalogue leaves "bytes" in English; the units above it are
-    // symbols (KiB, MiB) that read the same in every language.
-    return bytes < 1024 ? tr("%1 bytes").arg(QLocale().toString(bytes))
-                        : QLocale().formattedDataSize(bytes);
+    return VersionEntry::sizeText(bytes);
 }
 
 bool ExeFile::isPlainName(const QString &name)
