@@ -129,6 +129,10 @@ CommandLine::CommandLine(const QStringList &arguments)
             force = true;
             continue;
         }
+        if (name == QLatin1String("use") && !valueJoined) {
+            use = true;
+            continue;
+        }
         if (name == QLatin1String("null") && !valueJoined) {
             null = true;
             continue;
@@ -175,6 +179,10 @@ void CommandLine::checkOperands()
     }
     if (dryRun && !changes() && problem == NoProblem) {
         problem = DryRunAlone;
+        return;
+    }
+    if (use && command != Add && problem == NoProblem) {
+        problem = UseAlone;
         return;
     }
     if (null && (command != List || json) && problem == NoProblem) {
@@ -262,6 +270,8 @@ QString CommandLine::problemText() const
         return tr("%1: an argument is missing").arg(offending);
     case ExtraOperand:
         return tr("%1: too many arguments").arg(offending);
+    case UseAlone:
+        return tr("--use goes only with --add");
     case NullAlone:
         return tr("--null goes only with --list, without --json");
     case DryRunAlone:
@@ -281,7 +291,7 @@ QString CommandLine::usage()
               "       quillfen --rename TARGET VERSION NEWNAME [--force] [--dry-run] [--json]\n"
               "       quillfen --previous TARGET [--dry-run] [--json]\n"
               "       quillfen --history [TARGET] [--json]\n"
-              "       quillfen --add TARGET FILE [--dry-run] [--json]\n"
+              "       quillfen --add TARGET FILE [--use] [--dry-run] [--json]\n"
               "       quillfen --trash TARGET VERSION [--dry-run] [--json]\n"
               "       quillfen --prune TARGET KEEP [--dry-run] [--json]\n"
               "       quillfen -h | --help | --version\n");
@@ -308,7 +318,8 @@ QString CommandLine::help()
              "                       change; twice returns to where it was\n"
              "  --history [TARGET]   the recorded changes of the links, newest last\n"
              "  --add TARGET FILE    copy FILE in as the newest version, under a dated name,\n"
-             "                       and print that name; the link is not changed\n"
+             "                       and print that name; the link is not changed, unless\n"
+             "                       --use points it to the version added in the same step\n"
              "  --trash TARGET VERSION\n"
              "                       move VERSION to the trash, unless it is the one in use\n"
              "  --prune TARGET KEEP  move all versions but the newest KEEP to the trash, never\n"

@@ -40,7 +40,8 @@ public:
         MissingOperand,
         ExtraOperand,
         DryRunAlone,
-        NullAlone
+        NullAlone,
+        UseAlone
     };
 
     // arguments as main receives them, the program's name first.
@@ -65,6 +66,7 @@ public:
     bool json = false; // standard output is one JSON document
     bool force = false; // a rename may take a version out of the list
     bool null = false; // --list prints bare names, each ended by a NUL byte
+    bool use = false; // --add also points the link to the version added
     bool untranslated = false; // -e
     // The single-dash options that carry a value, in the order given:
     // "-c" or "-config", and the value (empty where none followed).

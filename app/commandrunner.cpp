@@ -551,7 +551,7 @@ int CommandRunner::add()
             return true;
         });
     }
-    const ActionResult result = actions.add(line.operands.at(1));
+    const ActionResult result = actions.add(line.operands.at(1), line.use);
     if (drawn)
         fputs("\n", stderr);
     return finish(result, {result.ok ? QFileInfo(result.path).fileName() : QString()});

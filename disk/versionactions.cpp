@@ -446,9 +446,28 @@ ActionResult VersionActions::goBack()
     });
 }
 
-ActionResult VersionActions::add(const QString &source)
+ActionResult VersionActions::add(const QString &source, bool use)
 {
-    return locked([&](const VersionListing &listing) {
+    // The build in use at once: one action, so that a dry run plans both.
+    const auto used = [&](const VersionListing &listing, ActionResult added) {
+        if (!use || (!added.ok && added.refusal != ActionResult::AlreadyDone))
+            return added;
+        const QString path = added.ok ? added.path : listing.dir.absoluteFilePath(added.existing);
+        ActionResult pointed = pointLink(listing, path);
+        pointed.changed = pointed.changed || added.ok;
+        pointed.path = added.ok ? added.path : QString();
+        pointed.added = added.added;
+        pointed.existing = added.existing;
+        if (pointed.ok && pointed.warning.isEmpty())
+            pointed.warning = added.warning;
+        return pointed;
+    };
+    return locked([&](const VersionListing &listing) { return used(listing, addIn(listing, source)); });
+}
+
+ActionResult VersionActions::addIn(const VersionListing &listing, const QString &source) const
+{
+    {
         const QFileInfo file(source);
         const QString shown = file.fileName().isEmpty() ? source : file.fileName();
         if (!file.exists())
@@ -511,7 +530,7 @@ ActionResult VersionActions::add(const QString &source)
                 break;
         }
         return ActionResult::refused(tr("Could not add %1: %2").arg(shown, error.text));
-    });
+    }
 }
 
 // Same size first, so that only a likely twin costs reading. The versions

@@ -58,7 +58,9 @@ public:
     // the first free dated name. A file
     // whose content already is one of the versions (same size and SHA-256)
     // is not added: AlreadyDone, with that version in existing.
-    ActionResult add(const QString &source);
+    // Where use is true, the link is then pointed to the version added (or
+    // to the one that already was that content), in the same action.
+    ActionResult add(const QString &source, bool use = false);
 
     // Moves the versions of those names to the desktop's trash. The version
     // the link leads to at that moment, the target and anything that is no
@@ -121,6 +123,8 @@ private:
                      ActionResult *refusal) const;
     ActionResult pointLink(const VersionListing &listing, const QString &versionPath) const;
     ActionResult setAside(const VersionListing &listing) const;
+    // The copy of add, on the listing read under the lock.
+    ActionResult addIn(const VersionListing &listing, const QString &source) const;
     ActionResult trashAll(const VersionListing &listing, const QStringList &names,
                           const VersionListing *seen) const;
     ActionResult trashOne(const VersionListing &listing, const QString &name,

@@ -207,7 +207,7 @@ These work without one: --list, --set, --to-link, --rename, --previous, --histor
        quillfen --rename TARGET VERSION NEWNAME [--force] [--dry-run] [--json]
        quillfen --previous TARGET [--dry-run] [--json]
        quillfen --history [TARGET] [--json]
-       quillfen --add TARGET FILE [--dry-run] [--json]
+       quillfen --add TARGET FILE [--use] [--dry-run] [--json]
        quillfen --trash TARGET VERSION [--dry-run] [--json]
        quillfen --prune TARGET KEEP [--dry-run] [--json]
        quillfen -h | --help | --version
@@ -219,7 +219,7 @@ These work without one: --list, --set, --to-link, --rename, --previous, --histor
         quillfen --rename ターゲット バージョン 新しい名前 [--force] [--dry-run] [--json]
         quillfen --previous ターゲット [--dry-run] [--json]
         quillfen --history [ターゲット] [--json]
-        quillfen --add ターゲット ファイル [--dry-run] [--json]
+        quillfen --add ターゲット ファイル [--use] [--dry-run] [--json]
         quillfen --trash ターゲット バージョン [--dry-run] [--json]
         quillfen --prune ターゲット 残す数 [--dry-run] [--json]
         quillfen -h | --help | --version
@@ -244,7 +244,8 @@ or from the command line with the commands below, which need no display.
                        change; twice returns to where it was
   --history [TARGET]   the recorded changes of the links, newest last
   --add TARGET FILE    copy FILE in as the newest version, under a dated name,
-                       and print that name; the link is not changed
+                       and print that name; the link is not changed, unless
+                       --use points it to the version added in the same step
   --trash TARGET VERSION
                        move VERSION to the trash, unless it is the one in use
   --prune TARGET KEEP  move all versions but the newest KEEP to the trash, never
@@ -300,7 +301,8 @@ done is printed, what was not is on standard error).
                        記録されたリンクの変更（新しいものが最後）
   --add ターゲット ファイル
                        ファイルを日付付きの名前で最新のバージョンとしてコピーし、
-                       その名前を表示します。リンクは変更しません
+                       その名前を表示します。リンクは変更しません（--use を付けると
+                       同じ手順で追加したバージョンにリンクを向けます）
   --trash ターゲット バージョン
                        バージョンをゴミ箱に移します（使用中のものは移しません）
   --prune ターゲット 残す数
@@ -337,6 +339,10 @@ $XDG_CONFIG_HOME/quillfen/config.cfg（~/.config/quillfen/config.cfg）を
         <message>
             <source>--null goes only with --list, without --json</source>
             <translation>--null は --json なしの --list とだけ使えます</translation>
+        </message>
+        <message>
+            <source>--use goes only with --add</source>
+            <translation>--use は --add とだけ使えます</translation>
         </message>
     </context>
     <context>

@@ -2,7 +2,8 @@
 # The Ansible collection against the real binary: three hosts run locally,
 # each with its own folder, configuration, history and trash. First run,
 # second run (nothing changed), check mode with diff, a version that is not
-# there, a build brought in twice, keep twice, a task that fails half-way, info; the documentation and
+# there, a build brought in twice, keep twice, a task that fails half-way,
+# wrong combinations, version_info and its old name; the documentation and
 # the collection's tarball. Skips (77) where ansible-playbook is missing.
 set -u
 binary=$1
@@ -39,7 +40,7 @@ play() {
   environment: {XDG_DATA_HOME: "{{ dir }}/data", XDG_STATE_HOME: "{{ dir }}/state"}
   module_defaults:
     quillfen.quillfen.version: {config: "{{ dir }}/config.cfg", executable: "$binary"}
-    quillfen.quillfen.info: {config: "{{ dir }}/config.cfg", executable: "$binary"}
+    quillfen.quillfen.version_info: {config: "{{ dir }}/config.cfg", executable: "$binary"}
   tasks:
 $tasks
 PLAY
@@ -51,11 +52,16 @@ PLAY
     done
 }
 
-deploy='    - quillfen.quillfen.version: {target: app.exe, src: "{{ dir }}/build.bin", state: present}
-      register: build
-    - quillfen.quillfen.version: {target: "{{ dir }}/v/app.exe", version: "{{ build.added or build.version }}"}
+# The README's play: bring the build in and use it, one task that check mode
+# plans whole, then keep the newest. In check mode the clean-up sees the
+# folder without the new build, so it would move nothing yet.
+deploy='    - quillfen.quillfen.version: {target: "{{ dir }}/v/app.exe", src: "{{ dir }}/build.bin", state: current}
     - quillfen.quillfen.version: {target: app.exe, keep: 1}'
-play first "changed=3 failed=0" "$deploy"
+cp -a "$work/h1/v" "$work/fresh"
+play planned "changed=1 failed=0" "$deploy" --check --diff
+grep -q "+link: app-[0-9]*-1.exe" "$work/planned.log" || fail "check mode does not plan the new build's use"
+diff -r "$work/fresh" "$work/h1/v" >/dev/null || fail "check mode changed the folder"
+play first "changed=2 failed=0" "$deploy"
 play second "changed=0 failed=0" "$deploy"
 for host in h1 h2 h3; do
     v=$work/$host/v
@@ -74,7 +80,11 @@ grep -q -- "-link: app-[0-9]*-1.exe" "$work/check.log" && grep -q "+link: app-1.
 play missing "changed=0 failed=1" '    - quillfen.quillfen.version: {target: app.exe, version: app-9.exe}'
 grep -q "app-9.exe is not a version of app.exe" "$work/missing.log" || fail "no reason given"
 diff -r "$work/before" "$work/h1/v" >/dev/null || fail "check mode or the failed task changed the folder"
+play wrong "changed=0 failed=1" '    - quillfen.quillfen.version: {target: app.exe, src: "{{ dir }}/build.bin", version: app-1.exe}'
+grep -q "parameters are mutually exclusive: src|version" "$work/wrong.log" || fail "src with version is not refused"
 play info "changed=0 failed=0" '    - quillfen.quillfen.info: {}
+      register: old
+    - quillfen.quillfen.version_info: {}
       register: info
     - ansible.builtin.assert:
         that:
@@ -98,7 +108,8 @@ for host in h1 h2 h3; do
 done
 
 ansible-doc quillfen.quillfen.version 2>&1 | grep -q "executable" || fail "ansible-doc version"
-ansible-doc quillfen.quillfen.info 2>&1 | grep -q "config" || fail "ansible-doc info"
+ansible-doc quillfen.quillfen.version_info 2>&1 | grep -q "config" || fail "ansible-doc version_info"
+grep -q "quillfen.quillfen.info has been deprecated" "$work/info.log" || fail "info does not redirect, deprecated"
 ansible-galaxy collection build "$collections/ansible_collections/quillfen/quillfen" \
     --output-path "$work/built" >/dev/null 2>&1 || fail "the collection does not build"
 [ $status = 0 ] && echo "ansible collection works"

@@ -332,6 +332,12 @@ versions for a completion, NUL-ended | link | write app-5\n*x.exe | --null --lis
 targets for a completion, NUL-ended | link |  | --null --list | 0 | app.exe\x00other.exe\x00dup.exe\x00 |  | app-1.exe
 --null with a change | link |  | -e --null --set app.exe app-2.exe | 2 |  | --null goes only with --list | app-1.exe
 history, a line cut short left out and counted | link | cut history; --set app.exe app-2.exe | --history app.exe | 0 | \S+Z\tDIR/app.exe\tDIR/app-1.exe\tDIR/app-2.exe\n | 1 行は途中で切れている | app-2.exe
+# A build brought in and used in one step.
+add and use | link |  | -e --add app.exe WORK/new.bin --use --json | 0 | json:changed=true added=DATED before=app-1.exe after=DATED |  | DATED
+add and use, dry run | link |  | -e --add app.exe WORK/new.bin --use --dry-run --json | 0 | json:changed=true dry_run=true added=DATED after=DATED |  | app-1.exe
+add and use a copy of a version | link |  | -e --add app.exe WORK/same.bin --use --json | 0 | json:changed=true version=app-2.exe after=app-2.exe |  | app-2.exe
+add and use, run twice | link | --add app.exe WORK/new.bin --use | -e --add app.exe WORK/new.bin --use --json | 0 | json:changed=false after=DATED |  | DATED
+--use without --add | link |  | -e --set app.exe app-2.exe --use | 2 |  | --use goes only with --add | app-1.exe
 # One reading of the command line.
 add, a build named like an option after -- | link | write WORK/-c | -e --add app.exe -- -c | 0 | DATED\n |  | app-1.exe
 set by the link's path, no configuration anywhere | link | rm WORK/config.cfg | -e --set DIR/app.exe app-2.exe | 0 |  |  | app-2.exe

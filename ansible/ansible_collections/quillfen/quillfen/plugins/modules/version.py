@@ -39,17 +39,21 @@ options:
       - With I(state=current), the link is pointed to it.
       - With I(state=absent), it is moved to the trash; the version in use is
         refused.
+      - Mutually exclusive with I(src) and I(previous).
     type: str
   src:
     description:
-      - With I(state=present), the path on the managed host of a file to bring
-        in as a new version, under a dated name. Nothing is added where a
-        version with the same content (size and SHA-256) is already there.
+      - The path on the managed host of a file to bring in as a new version,
+        under a dated name. Nothing is added where a version with the same
+        content (size and SHA-256) is already there.
+      - With I(state=present) it is only brought in; with I(state=current)
+        the link is also pointed to it (or to the version that already was
+        that content), as one action that check mode plans whole.
     type: path
   state:
     description:
-      - C(current) points the link to I(version), C(present) brings I(src) in,
-        C(absent) moves I(version) to the trash.
+      - C(current) points the link to I(version) or to I(src) brought in,
+        C(present) brings I(src) in, C(absent) moves I(version) to the trash.
     type: str
     choices: [current, present, absent]
     default: current
@@ -66,9 +70,14 @@ options:
     default: false
 extends_documentation_fragment:
   - quillfen.quillfen.quillfen
+attributes:
+  check_mode:
+    description: The command line's C(--dry-run) plans every step, the same checks as a real run.
+    support: full
+  diff_mode:
+    description: The version the link leads to, before and after, and what was added or moved.
+    support: full
 notes:
-  - Supports check mode (the command line's C(--dry-run)) and diff mode (the
-    version the link leads to, before and after).
   - Another Quillfen working in the same folder is waited for a few seconds;
     then the task fails.
 '''
@@ -78,13 +87,14 @@ EXAMPLES = r'''
   quillfen.quillfen.version:
     target: /opt/app/app.exe
     src: /tmp/app-build.exe
-    state: present
-  register: build
+    state: current
 
-- name: Point the link to it
+- name: Only bring a build in
   quillfen.quillfen.version:
     target: /opt/app/app.exe
-    version: "{{ build.added or build.version }}"
+    src: /tmp/app-build.exe
+    state: present
+  register: build
 
 - name: Keep the newest three
   quillfen.quillfen.version:
@@ -132,8 +142,9 @@ def requests(params):
     asked = []
     if params['previous']:
         asked.append(['--previous', target])
-    elif params['state'] == 'present':
-        asked.append(['--add', target, params['src']])
+    elif params['src'] is not None:
+        use = ['--use'] if params['state'] == 'current' else []
+        asked.append(['--add', target, params['src']] + use)
     elif params['state'] == 'absent':
         asked.append(['--trash', target, params['version']])
     elif params['version'] is not None:
@@ -155,7 +166,7 @@ def main():
             **Quillfen.argument_spec()
         ),
         required_if=[('state', 'present', ('src',)), ('state', 'absent', ('version',))],
-        mutually_exclusive=[('previous', 'version'), ('previous', 'src')],
+        mutually_exclusive=[('previous', 'version'), ('previous', 'src'), ('src', 'version')],
         supports_check_mode=True,
     )
     asked = requests(module.params)

@@ -9,7 +9,7 @@ __metaclass__ = type
 
 DOCUMENTATION = r'''
 ---
-module: info
+module: version_info
 short_description: The targets of Quillfen on a host, where their links lead and their versions
 description:
   - Reads the C(quillfen) command line's listing on the managed host, with
@@ -20,13 +20,20 @@ author:
 options: {}
 extends_documentation_fragment:
   - quillfen.quillfen.quillfen
+attributes:
+  check_mode:
+    description: Reads only, in check mode as in any other.
+    support: full
+  diff_mode:
+    description: Nothing changes, so there is no difference to show.
+    support: none
 notes:
-  - Supports check mode; it changes nothing in any mode.
+  - Formerly C(quillfen.quillfen.info), which still redirects here.
 '''
 
 EXAMPLES = r'''
 - name: Where every link leads
-  quillfen.quillfen.info:
+  quillfen.quillfen.version_info:
     config: /etc/quillfen/config.cfg
   register: quillfen
 
