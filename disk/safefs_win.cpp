@@ -3,8 +3,8 @@
 // name given, which no program runs through), names replaced only where a
 // link was checked to stand, hard links where the volume has them, and
 // folder locks as named mutexes, which leave nothing in the folder.
-// This file is not compiled by our builds: it follows the Windows
-// documentation and is untested.
+// Our builds compile it only for a syntax check (scripts/windows-check): it
+// follows the Windows documentation and is untested.
 #include "safefs.h"
 
 #include <QCoreApplication>
@@ -12,12 +12,16 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QStorageInfo>
 
 #include <cstdio>
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
 #include <windows.h>
+
+#include <sddl.h>
+#include <shellapi.h>
 
 #ifndef SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
 #define SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE 0x2
@@ -28,9 +32,38 @@ static std::wstring native(const QString &path)
     return QDir::toNativeSeparators(path).toStdWString();
 }
 
+// A Win32 error in Windows' own words: Qt's error texts read the code as
+// an errno (ERROR_INVALID_DATA, 13, would say "Permission denied").
+static void setWin32Error(FsError &error, DWORD code)
+{
+    wchar_t *text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+    error.setText(length ? QString::fromWCharArray(text, int(length)).trimmed()
+                         : QStringLiteral("Windows error %1").arg(code));
+    error.code = int(code);
+    if (text)
+        LocalFree(text);
+}
+
 static void setLastError(FsError &error)
 {
-    error.set(int(GetLastError()));
+    setWin32Error(error, GetLastError());
+}
+
+// The reparse tag of what stands at path, or 0 where it is no reparse point.
+static DWORD reparseTag(const QString &path, DWORD *attributes)
+{
+    WIN32_FIND_DATAW data;
+    const HANDLE find = FindFirstFileW(native(path).c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) {
+        *attributes = INVALID_FILE_ATTRIBUTES;
+        return 0;
+    }
+    FindClose(find);
+    *attributes = data.dwFileAttributes;
+    return (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? data.dwReserved0 : 0;
 }
 
 // A handle on what stands at path, the link itself unless follow.
@@ -72,20 +105,18 @@ bool SafeFs::exists(const QString &path)
 
 bool SafeFs::isSymLink(const QString &path)
 {
-    WIN32_FIND_DATAW data;
-    const HANDLE find = FindFirstFileW(native(path).c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return false;
-    FindClose(find);
-    return (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-        && data.dwReserved0 == IO_REPARSE_TAG_SYMLINK;
+    DWORD attributes = 0;
+    return reparseTag(path, &attributes) == IO_REPARSE_TAG_SYMLINK;
 }
 
 bool SafeFs::isRegularFile(const QString &path)
 {
-    const DWORD attributes = GetFileAttributesW(native(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES
-        && !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
+    // Other reparse points (deduplicated files, cloud placeholders) are
+    // files like any other; only links and mount points are not.
+    DWORD attributes = 0;
+    const DWORD tag = reparseTag(path, &attributes);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)
+        && tag != IO_REPARSE_TAG_SYMLINK && tag != IO_REPARSE_TAG_MOUNT_POINT;
 }
 
 bool SafeFs::sameFile(const QString &a, const QString &b)
@@ -148,9 +179,14 @@ QString SafeFs::linkTarget(const QString &linkPath)
 
 bool SafeFs::createLink(const QString &target, const QString &linkPath, FsError &error)
 {
-    // CreateSymbolicLinkW never replaces what stands at linkPath.
-    if (CreateSymbolicLinkW(native(linkPath).c_str(), native(linkText(target, linkPath)).c_str(),
-                            SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE))
+    // CreateSymbolicLinkW never replaces what stands at linkPath. Before
+    // Windows 10 1703 the unprivileged flag is an invalid parameter: the
+    // call is made again without it.
+    const std::wstring name = native(linkPath);
+    const std::wstring text = native(linkText(target, linkPath));
+    if (CreateSymbolicLinkW(name.c_str(), text.c_str(), SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE))
+        return true;
+    if (GetLastError() == ERROR_INVALID_PARAMETER && CreateSymbolicLinkW(name.c_str(), text.c_str(), 0))
         return true;
     if (GetLastError() == ERROR_PRIVILEGE_NOT_HELD) {
         error.setText(QCoreApplication::translate(
@@ -178,7 +214,7 @@ static bool replaceWithNewLink(const QString &target, const QString &linkPath, c
     if (replaceable)
         setLastError(error);
     else
-        error.set(ERROR_FILE_EXISTS);
+        setWin32Error(error, ERROR_FILE_EXISTS);
     if (SafeFs::isSymLink(temp))
         DeleteFileW(native(temp).c_str());
     return false;
@@ -189,7 +225,7 @@ bool SafeFs::pointLinkTo(const QString &target, const QString &linkPath, FsError
     if (!exists(linkPath))
         return createLink(target, linkPath, error);
     if (!isSymLink(linkPath)) {
-        error.set(ERROR_FILE_EXISTS);
+        setWin32Error(error, ERROR_FILE_EXISTS);
         return false;
     }
     return replaceWithNewLink(target, linkPath, temporaryNameFor(linkPath), QString(), error);
@@ -204,7 +240,7 @@ static bool noHardLinks(DWORD code)
 bool SafeFs::linkInPlaceOf(const QString &path, const QString &asidePath, FsError &error)
 {
     if (!isRegularFile(path) || !sameFile(path, asidePath)) {
-        error.set(ERROR_FILE_EXISTS);
+        setWin32Error(error, ERROR_FILE_EXISTS);
         return false;
     }
     return replaceWithNewLink(asidePath, path, temporaryNameFor(path), asidePath, error);
@@ -213,7 +249,7 @@ bool SafeFs::linkInPlaceOf(const QString &path, const QString &asidePath, FsErro
 bool SafeFs::setAsideAsLink(const QString &path, const QString &asidePath, FsError &error)
 {
     if (!isRegularFile(path)) {
-        error.set(exists(path) ? ERROR_FILE_EXISTS : ERROR_FILE_NOT_FOUND);
+        setWin32Error(error, exists(path) ? ERROR_FILE_EXISTS : ERROR_FILE_NOT_FOUND);
         return false;
     }
     if (!CreateHardLinkW(native(asidePath).c_str(), native(path).c_str(), nullptr)) {
@@ -246,7 +282,7 @@ bool SafeFs::addName(const QString &from, const QString &to, bool *unsupported, 
 bool SafeFs::removeNameIfSame(const QString &name, const QString &other, FsError &error)
 {
     if (!sameFile(name, other)) {
-        error.set(ERROR_FILE_EXISTS);
+        setWin32Error(error, ERROR_FILE_EXISTS);
         return false;
     }
     if (DeleteFileW(native(name).c_str()))
@@ -280,7 +316,7 @@ bool SafeFs::copyAsNew(const QString &source, const QString &destPath, bool *tak
     if (cancelled)
         *cancelled = false;
     if (!isRegularFile(source) && !QFileInfo(source).isFile()) {
-        error.set(ERROR_FILE_NOT_FOUND);
+        setWin32Error(error, ERROR_FILE_NOT_FOUND);
         return false;
     }
     const QString temp = temporaryNameFor(destPath);
@@ -288,11 +324,23 @@ bool SafeFs::copyAsNew(const QString &source, const QString &destPath, bool *tak
     if (!CopyFileExW(native(source).c_str(), native(temp).c_str(), copyProgress,
                      const_cast<std::function<bool(qint64)> *>(&progress), &cancel,
                      COPY_FILE_FAIL_IF_EXISTS)) {
+        const DWORD code = GetLastError();
         if (cancelled)
-            *cancelled = GetLastError() == ERROR_REQUEST_ABORTED;
-        setLastError(error);
+            *cancelled = code == ERROR_REQUEST_ABORTED;
+        setWin32Error(error, code);
+        // A copy that failed half-way may leave its part: it goes.
+        SetFileAttributesW(native(temp).c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(native(temp).c_str());
         return false;
     }
+    // The copy keeps the source's read-only attribute, which would refuse
+    // the handle that flushes it (and its removal): cleared for that
+    // moment, and given back once it is flushed.
+    const DWORD attributes = GetFileAttributesW(native(temp).c_str());
+    const bool readOnly
+        = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+    if (readOnly)
+        SetFileAttributesW(native(temp).c_str(), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
     const HANDLE copy = CreateFileW(native(temp).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     const bool flushed = copy != INVALID_HANDLE_VALUE && FlushFileBuffers(copy);
@@ -300,6 +348,8 @@ bool SafeFs::copyAsNew(const QString &source, const QString &destPath, bool *tak
         setLastError(error);
     if (copy != INVALID_HANDLE_VALUE)
         CloseHandle(copy);
+    if (flushed && readOnly)
+        SetFileAttributesW(native(temp).c_str(), attributes);
     if (flushed) {
         if (CreateHardLinkW(native(destPath).c_str(), native(temp).c_str(), nullptr)) {
             DeleteFileW(native(temp).c_str());
@@ -310,8 +360,9 @@ bool SafeFs::copyAsNew(const QString &source, const QString &destPath, bool *tak
             return true;
         *taken = exists(destPath);
         if (!noHardLinks(code))
-            error.set(int(code));
+            setWin32Error(error, code);
     }
+    SetFileAttributesW(native(temp).c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileW(native(temp).c_str());
     return false;
 }
@@ -366,15 +417,26 @@ qintptr SafeFs::tryLock(const QString &path, bool, FsError &error)
         QCryptographicHash::Sha1);
     const std::wstring name
         = L"Global\\quillfen-" + QString::fromLatin1(key.toHex()).toStdWString();
-    const HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
+    // Every user may wait on it and take it, so that the lock binds the
+    // Quillfen of another user too.
+    SECURITY_ATTRIBUTES everyone {sizeof(SECURITY_ATTRIBUTES), nullptr, FALSE};
+    ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;0x00100001;;;WD)", SDDL_REVISION_1,
+                                                         &everyone.lpSecurityDescriptor, nullptr);
+    const HANDLE mutex
+        = CreateMutexW(everyone.lpSecurityDescriptor ? &everyone : nullptr, FALSE, name.c_str());
+    const DWORD created = GetLastError();
+    if (everyone.lpSecurityDescriptor)
+        LocalFree(everyone.lpSecurityDescriptor);
     if (!mutex) {
-        setLastError(error);
+        // Made by another user's Quillfen that shares it with no one: that
+        // one holds it.
+        setWin32Error(error, created == ERROR_ACCESS_DENIED ? WAIT_TIMEOUT : created);
         return -1;
     }
     const DWORD waited = WaitForSingleObject(mutex, 0);
     if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED)
         return qintptr(mutex);
-    error.set(WAIT_TIMEOUT);
+    setWin32Error(error, WAIT_TIMEOUT);
     CloseHandle(mutex);
     return -1;
 }
@@ -394,6 +456,16 @@ bool SafeFs::isBusy(const FsError &error)
 
 bool SafeFs::moveToTrash(const QString &path, QString *trashedPath, FsError &error)
 {
+    // A volume without a recycle bin (a network share, some removable
+    // drives) would delete the file for good: nothing is moved there.
+    const std::wstring volume = native(QStorageInfo(path).rootPath());
+    SHQUERYRBINFO bin {};
+    bin.cbSize = sizeof(bin);
+    if (FAILED(SHQueryRecycleBinW(volume.c_str(), &bin))) {
+        error.setText(QCoreApplication::translate(
+            "SafeFs", "this drive has no recycle bin, where the file would be deleted for good"));
+        return false;
+    }
     // The recycle bin, through the shell, as Qt does it.
     QFile file(path);
     if (!file.moveToTrash()) {

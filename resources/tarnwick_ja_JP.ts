@@ -737,6 +737,10 @@ $XDG_CONFIG_HOME/quillfen/config.cfg（~/.config/quillfen/config.cfg）を
             <source>it is not a regular file</source>
             <translation>通常のファイルではありません</translation>
         </message>
+        <message>
+            <source>this drive has no recycle bin, where the file would be deleted for good</source>
+            <translation>このドライブにはゴミ箱がなく、ファイルは完全に削除されてしまいます</translation>
+        </message>
     </context>
     <context>
         <name>VersionEntry</name>
