@@ -124,18 +124,26 @@ public:
     // bytes and reserved more bytes fit into one folder entry.
     static QString fittingName(const QString &name, int reserved);
 
-    // Copies the regular file at source to destPath, which must be free,
-    // with source's permission bits. The copy is written under a hidden
-    // temporary name beside destPath, flushed to disk, and only then given
-    // destPath without replacing anything, so that no partial copy ever
-    // stands under destPath: a copy cut short leaves only the temporary,
-    // which removeStaleTemporaries takes away. *taken tells that something
-    // took destPath meanwhile, so that another name can be tried.
-    // progress hears how many bytes are copied so far; where it returns
-    // false the copy stops, its temporary goes and *cancelled is set.
-    static bool copyAsNew(const QString &source, const QString &destPath, bool *taken,
-                          FsError &error, const std::function<bool(qint64 copied)> &progress = {},
-                          bool *cancelled = nullptr);
+    // Copies the regular file at source under a hidden temporary name beside
+    // besidePath, with source's permission bits through the umask and
+    // without set-user-ID, set-group-ID or sticky bits, flushed to disk:
+    // *temporary names it. No lock is needed meanwhile, as no version's name
+    // is touched; a copy cut short leaves only the temporary, which
+    // removeStaleTemporaries takes away. progress hears how many bytes are
+    // copied so far; where it returns false the copy stops, its temporary
+    // goes and *cancelled is set.
+    static bool copyToTemporary(const QString &source, const QString &besidePath,
+                                QString *temporary, FsError &error,
+                                const std::function<bool(qint64 copied)> &progress = {},
+                                bool *cancelled = nullptr);
+    // Gives the whole copy at temporary the name destPath without replacing
+    // anything, and flushes the folder; the temporary name goes. *taken
+    // tells that something stands at destPath, so that another name can be
+    // tried; the temporary then stays for that.
+    static bool publishTemporary(const QString &temporary, const QString &destPath, bool *taken,
+                                 FsError &error);
+    // Removes a temporary copy of ours that will not be published.
+    static void discardTemporary(const QString &temporary);
 
     // Standard error is a terminal, where a progress line can be redrawn.
     static bool standardErrorIsTerminal();

@@ -443,10 +443,10 @@ static void syncDirectoryOf(const QString &path)
     }
 }
 
-bool SafeFs::copyAsNew(const QString &source, const QString &destPath, bool *taken, FsError &error,
-                       const std::function<bool(qint64 copied)> &progress, bool *cancelled)
+bool SafeFs::copyToTemporary(const QString &source, const QString &besidePath, QString *temporary,
+                             FsError &error, const std::function<bool(qint64 copied)> &progress,
+                             bool *cancelled)
 {
-    *taken = false;
     bool stopped = false;
     if (cancelled)
         *cancelled = false;
@@ -468,7 +468,7 @@ bool SafeFs::copyAsNew(const QString &source, const QString &destPath, bool *tak
     QByteArray temp;
     int out = -1;
     for (int attempt = 0; attempt < 16 && out < 0; ++attempt) {
-        temp = QFile::encodeName(temporaryNameFor(destPath));
+        temp = QFile::encodeName(temporaryNameFor(besidePath));
         out = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (out < 0 && errno != EEXIST)
             break;
@@ -491,6 +491,15 @@ bool SafeFs::copyAsNew(const QString &source, const QString &destPath, bool *tak
         error.set(copyError);
         return false;
     }
+    *temporary = QFile::decodeName(temp);
+    return true;
+}
+
+bool SafeFs::publishTemporary(const QString &temporary, const QString &destPath, bool *taken,
+                              FsError &error)
+{
+    *taken = false;
+    const QByteArray temp = QFile::encodeName(temporary);
     // The copy is whole: it gets its name, which link(2) never replaces.
     const QByteArray dest = QFile::encodeName(destPath);
     if (::link(temp.constData(), dest.constData()) == 0) {
@@ -501,17 +510,22 @@ bool SafeFs::copyAsNew(const QString &source, const QString &destPath, bool *tak
     const int linkError = errno;
     if (linkError != EEXIST && noHardLinks(linkError)) {
         // No hard links here: a rename that refuses to replace instead.
-        if (renameNoReplace(QFile::decodeName(temp), destPath, error)) {
+        if (renameNoReplace(temporary, destPath, error)) {
             syncDirectoryOf(destPath);
             return true;
         }
         *taken = exists(destPath);
-    } else {
-        *taken = linkError == EEXIST;
-        error.set(linkError);
+        return false;
     }
-    ::unlink(temp.constData());
+    *taken = linkError == EEXIST;
+    error.set(linkError);
     return false;
+}
+
+void SafeFs::discardTemporary(const QString &temporary)
+{
+    if (isTemporaryName(QFileInfo(temporary).fileName()) && isRegularFile(temporary))
+        ::unlink(QFile::encodeName(temporary).constData());
 }
 
 // Whether a name in the folder other than except is the file (dev, ino).

@@ -309,17 +309,17 @@ static DWORD CALLBACK copyProgress(LARGE_INTEGER, LARGE_INTEGER copied, LARGE_IN
     return !*progress || (*progress)(copied.QuadPart) ? PROGRESS_CONTINUE : PROGRESS_CANCEL;
 }
 
-bool SafeFs::copyAsNew(const QString &source, const QString &destPath, bool *taken, FsError &error,
-                       const std::function<bool(qint64 copied)> &progress, bool *cancelled)
+bool SafeFs::copyToTemporary(const QString &source, const QString &besidePath, QString *temporary,
+                             FsError &error, const std::function<bool(qint64 copied)> &progress,
+                             bool *cancelled)
 {
-    *taken = false;
     if (cancelled)
         *cancelled = false;
     if (!isRegularFile(source) && !QFileInfo(source).isFile()) {
         setWin32Error(error, ERROR_FILE_NOT_FOUND);
         return false;
     }
-    const QString temp = temporaryNameFor(destPath);
+    const QString temp = temporaryNameFor(besidePath);
     BOOL cancel = FALSE;
     if (!CopyFileExW(native(source).c_str(), native(temp).c_str(), copyProgress,
                      const_cast<std::function<bool(qint64)> *>(&progress), &cancel,
@@ -348,23 +348,40 @@ bool SafeFs::copyAsNew(const QString &source, const QString &destPath, bool *tak
         setLastError(error);
     if (copy != INVALID_HANDLE_VALUE)
         CloseHandle(copy);
-    if (flushed && readOnly)
-        SetFileAttributesW(native(temp).c_str(), attributes);
-    if (flushed) {
-        if (CreateHardLinkW(native(destPath).c_str(), native(temp).c_str(), nullptr)) {
-            DeleteFileW(native(temp).c_str());
-            return true;
-        }
-        const DWORD code = GetLastError();
-        if (noHardLinks(code) && renameNoReplace(temp, destPath, error))
-            return true;
-        *taken = exists(destPath);
-        if (!noHardLinks(code))
-            setWin32Error(error, code);
+    if (!flushed) {
+        SetFileAttributesW(native(temp).c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(native(temp).c_str());
+        return false;
     }
-    SetFileAttributesW(native(temp).c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileW(native(temp).c_str());
+    if (readOnly)
+        SetFileAttributesW(native(temp).c_str(), attributes);
+    *temporary = temp;
+    return true;
+}
+
+bool SafeFs::publishTemporary(const QString &temporary, const QString &destPath, bool *taken,
+                              FsError &error)
+{
+    *taken = false;
+    if (CreateHardLinkW(native(destPath).c_str(), native(temporary).c_str(), nullptr)) {
+        discardTemporary(temporary);
+        return true;
+    }
+    const DWORD code = GetLastError();
+    if (noHardLinks(code) && renameNoReplace(temporary, destPath, error))
+        return true;
+    *taken = exists(destPath);
+    if (!noHardLinks(code))
+        setWin32Error(error, code);
     return false;
+}
+
+void SafeFs::discardTemporary(const QString &temporary)
+{
+    if (!isTemporaryName(QFileInfo(temporary).fileName()) || !isRegularFile(temporary))
+        return;
+    SetFileAttributesW(native(temporary).c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(native(temporary).c_str());
 }
 
 QByteArray SafeFs::identityOf(const QString &path, bool follow)

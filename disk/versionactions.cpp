@@ -462,23 +462,47 @@ ActionResult VersionActions::add(const QString &source, bool use)
             pointed.warning = added.warning;
         return pointed;
     };
-    return locked([&](const VersionListing &listing) { return used(listing, addIn(listing, source)); });
+    const QFileInfo file(source);
+    const QString shown = file.fileName().isEmpty() ? source : file.fileName();
+    if (!file.exists())
+        return ActionResult::refused(
+            tr("Could not add %1: %2").arg(shown, tr("there is no such file")));
+    if (!file.isFile())
+        return ActionResult::refused(tr("Could not add %1: %2").arg(shown, tr("it is not a file")));
+    // The slow part without the lock, so that another Quillfen's change of
+    // the folder is done meanwhile: the look for the same content and the
+    // copy into a hidden temporary, which no version's name is.
+    QByteArray sourceHash;
+    QString temporary;
+    if (!dryRun && sameContent(VersionListing::read(target), source, &sourceHash) < 0) {
+        const qint64 total = file.size();
+        FsError error;
+        bool cancelled = false;
+        const auto copied = [&](qint64 done) { return !progress || progress(done, total); };
+        if (!SafeFs::copyToTemporary(source, target.absoluteFilePath(), &temporary, error, copied,
+                                     &cancelled))
+            return ActionResult::refused(cancelled
+                                             ? tr("Cancelled: %1 was not added").arg(shown)
+                                             : tr("Could not add %1: %2").arg(shown, error.text));
+    }
+    // Under the lock only the checks and the naming.
+    ActionResult result = locked([&](const VersionListing &listing) {
+        return used(listing, addIn(listing, source, &temporary, &sourceHash));
+    });
+    if (!temporary.isEmpty())
+        SafeFs::discardTemporary(temporary);
+    return result;
 }
 
-ActionResult VersionActions::addIn(const VersionListing &listing, const QString &source) const
+ActionResult VersionActions::addIn(const VersionListing &listing, const QString &source,
+                                   QString *temporary, QByteArray *sourceHash) const
 {
     {
         const QFileInfo file(source);
         const QString shown = file.fileName().isEmpty() ? source : file.fileName();
-        if (!file.exists())
-            return ActionResult::refused(
-                tr("Could not add %1: %2").arg(shown, tr("there is no such file")));
-        if (!file.isFile())
-            return ActionResult::refused(
-                tr("Could not add %1: %2").arg(shown, tr("it is not a file")));
         // The same build brought in again, under any path or name, is there
         // already: a deployment run twice adds it once.
-        const int same = sameContent(listing, source);
+        const int same = sameContent(listing, source, sourceHash);
         if (same >= 0) {
             const QString existing = listing.entries.at(same).name;
             ActionResult result = ActionResult::refused(
@@ -511,21 +535,27 @@ ActionResult VersionActions::addIn(const VersionListing &listing, const QString 
             return result;
         }
         FsError error;
-        const qint64 total = file.size();
-        const auto copied = [&](qint64 done) { return !progress || progress(done, total); };
+        // Found to be a copy of a version before, and that one gone since:
+        // copied now.
+        bool cancelled = false;
+        const auto copied = [&](qint64 done) { return !progress || progress(done, file.size()); };
+        if (temporary->isEmpty()
+            && !SafeFs::copyToTemporary(source, listing.linkPath(), temporary, error, copied,
+                                        &cancelled))
+            return ActionResult::refused(cancelled
+                                             ? tr("Cancelled: %1 was not added").arg(shown)
+                                             : tr("Could not add %1: %2").arg(shown, error.text));
         // A program that does not take the lock may take the free name
         // meanwhile: the next one is tried.
         for (int attempt = 0; attempt < 100; ++attempt) {
             const QString destination = nameFor(attempt);
             bool taken = false;
-            bool cancelled = false;
-            if (SafeFs::copyAsNew(source, destination, &taken, error, copied, &cancelled)) {
+            if (SafeFs::publishTemporary(*temporary, destination, &taken, error)) {
+                temporary->clear();
                 result.path = destination;
                 result.added = fileNameOf(destination);
                 return result;
             }
-            if (cancelled)
-                return ActionResult::refused(tr("Cancelled: %1 was not added").arg(shown));
             if (!taken)
                 break;
         }
@@ -536,10 +566,11 @@ ActionResult VersionActions::addIn(const VersionListing &listing, const QString 
 // Same size first, so that only a likely twin costs reading. The versions
 // come first, so that a copy of the version in use is named as that version,
 // then a plain file at the link's name.
-int VersionActions::sameContent(const VersionListing &listing, const QString &source)
+int VersionActions::sameContent(const VersionListing &listing, const QString &source,
+                                QByteArray *knownHash)
 {
     const qint64 size = QFileInfo(source).size();
-    QByteArray sourceHash;
+    QByteArray &sourceHash = *knownHash;
     const auto hashOf = [](const QString &path) {
         QFile file(path);
         QCryptographicHash hash(QCryptographicHash::Sha256);

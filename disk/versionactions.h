@@ -123,8 +123,11 @@ private:
                      ActionResult *refusal) const;
     ActionResult pointLink(const VersionListing &listing, const QString &versionPath) const;
     ActionResult setAside(const VersionListing &listing) const;
-    // The copy of add, on the listing read under the lock.
-    ActionResult addIn(const VersionListing &listing, const QString &source) const;
+    // The checks and naming of add, on the listing read under the lock: the
+    // copy at *temporary (made now where it is empty) gets its name and
+    // *temporary is cleared; *sourceHash is the source's, where known.
+    ActionResult addIn(const VersionListing &listing, const QString &source, QString *temporary,
+                       QByteArray *sourceHash) const;
     ActionResult trashAll(const VersionListing &listing, const QStringList &names,
                           const VersionListing *seen) const;
     ActionResult trashOne(const VersionListing &listing, const QString &name,
@@ -138,8 +141,11 @@ private:
     // path as it is.
     static QString listedPath(const VersionListing &listing, const QString &path);
 
-    // The version whose content is that of the file at source, or -1.
-    static int sameContent(const VersionListing &listing, const QString &source);
+    // The version whose content is that of the file at source, or -1. The
+    // source is hashed only where a version has its size; *knownHash holds
+    // its hash, computed once.
+    static int sameContent(const VersionListing &listing, const QString &source,
+                           QByteArray *knownHash);
 
     QFileInfo target;
     bool dryRun;

@@ -23,6 +23,7 @@ private slots:
     void command();
     void windowAndCommandLine_shareOneHistory();
     void pruneAgainstSet_linkNeverDanglesNoVersionLost();
+    void setDuringALongAdd_isNotKeptWaiting();
 
 private:
     struct Run
@@ -596,6 +597,45 @@ void TestCommandLine::pruneAgainstSet_linkNeverDanglesNoVersionLost()
         QVERIFY2(QFileInfo::exists(dir->path(name)) || QFileInfo::exists(trash + "/files/" + name),
                  qPrintable(name));
     }
+}
+
+// A long copy holds no lock: a --set from another shell meanwhile is done
+// at once, and the add then publishes its version all the same.
+void TestCommandLine::setDuringALongAdd_isNotKeptWaiting()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty())
+        QSKIP("strace is not installed");
+    dir->link(QStringLiteral("app-1.exe"), QStringLiteral("app.exe"));
+    QFile big(work->filePath(QStringLiteral("big.bin")));
+    QVERIFY(big.open(QIODevice::WriteOnly) && big.write(QByteArray(1 << 21, 'b')) == 1 << 21);
+    big.close();
+    // Each write of the copy (64 KiB) made to take 0.2 s: 6 s in all.
+    QProcess add;
+    QProcessEnvironment slow = environment();
+    slow.insert(QStringLiteral("ASAN_OPTIONS"),
+                slow.value(QStringLiteral("ASAN_OPTIONS")) + QStringLiteral(":detect_leaks=0"));
+    add.setProcessEnvironment(slow);
+    add.setWorkingDirectory(work->path());
+    add.start(QStringLiteral("strace"),
+              {"-f", "-o", "/dev/null", "-e", "trace=write", "-e", "inject=write:delay_enter=200000",
+               qEnvironmentVariable("QUILLFEN_BINARY"), "-e", "--add", "app.exe", big.fileName()});
+    QVERIFY(add.waitForStarted());
+    // Once the copy has begun.
+    QTRY_VERIFY_WITH_TIMEOUT(!QDir(dir->path())
+                                  .entryList({QStringLiteral(".*quillfen-*")},
+                                             QDir::Hidden | QDir::Files)
+                                  .isEmpty(),
+                             10000);
+    QElapsedTimer took;
+    took.start();
+    const Run set = quillfen({"-e", "--set", "app.exe", "app-2.exe"});
+    QVERIFY2(set.exitCode == 0, qPrintable(set.err));
+    QVERIFY2(took.elapsed() < 2500, qPrintable(QString::number(took.elapsed())));
+    QVERIFY(add.state() == QProcess::Running);
+    QVERIFY(add.waitForFinished(60000));
+    QCOMPARE(add.exitCode(), 0);
+    QCOMPARE(dir->read(dated()), QByteArray(1 << 21, 'b'));
+    QCOMPARE(linkedTo(), QStringLiteral("app-2.exe"));
 }
 
 QTEST_MAIN(TestCommandLine)
