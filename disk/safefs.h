@@ -189,6 +189,9 @@ public:
     static void unlock(qintptr handle);
     // The lock is held by another process.
     static bool isBusy(const FsError &error);
+    // Who holds the lock on the folder at path, for the user ("quillfen,
+    // process 1234"), or empty where the system does not tell.
+    static QString lockHolder(const QString &path);
 
 private:
     // The n-th name tried for fileName in the trash: the name itself first,

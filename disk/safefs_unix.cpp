@@ -614,6 +614,38 @@ void SafeFs::unlock(qintptr handle)
         ::close(int(handle)); // ends the lock
 }
 
+QString SafeFs::lockHolder(const QString &path)
+{
+#ifdef Q_OS_LINUX
+    // /proc/locks names each lock's process and file: "1: FLOCK ADVISORY
+    // WRITE 1234 08:01:5678 0 EOF", the device in hexadecimal.
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return QString();
+    const QByteArray file = QByteArray::number(major(st.st_dev), 16).rightJustified(2, '0') + ':'
+        + QByteArray::number(minor(st.st_dev), 16).rightJustified(2, '0') + ':'
+        + QByteArray::number(qulonglong(st.st_ino));
+    QFile locks(QStringLiteral("/proc/locks"));
+    if (!locks.open(QIODevice::ReadOnly))
+        return QString();
+    for (const QByteArray &line : locks.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() < 6 || fields.at(1) != "FLOCK" || fields.at(5) != file)
+            continue;
+        const QByteArray pid = fields.at(4);
+        QFile name(QStringLiteral("/proc/%1/comm").arg(QString::fromLatin1(pid)));
+        const QString program = name.open(QIODevice::ReadOnly)
+            ? QString::fromLocal8Bit(name.readAll().trimmed())
+            : QString();
+        return QCoreApplication::translate("SafeFs", "%1, process %2")
+            .arg(program.isEmpty() ? QStringLiteral("?") : program, QString::fromLatin1(pid));
+    }
+#else
+    Q_UNUSED(path);
+#endif
+    return QString();
+}
+
 bool SafeFs::isBusy(const FsError &error)
 {
     return error.code == EWOULDBLOCK || error.code == EAGAIN || error.code == EINTR;

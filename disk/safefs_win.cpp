@@ -184,9 +184,11 @@ bool SafeFs::createLink(const QString &target, const QString &linkPath, FsError 
     // call is made again without it.
     const std::wstring name = native(linkPath);
     const std::wstring text = native(linkText(target, linkPath));
-    if (CreateSymbolicLinkW(name.c_str(), text.c_str(), SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE))
+    if (CreateSymbolicLinkW(name.c_str(), text.c_str(),
+                            SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE))
         return true;
-    if (GetLastError() == ERROR_INVALID_PARAMETER && CreateSymbolicLinkW(name.c_str(), text.c_str(), 0))
+    if (GetLastError() == ERROR_INVALID_PARAMETER
+        && CreateSymbolicLinkW(name.c_str(), text.c_str(), 0))
         return true;
     if (GetLastError() == ERROR_PRIVILEGE_NOT_HELD) {
         error.setText(QCoreApplication::translate(
@@ -464,6 +466,11 @@ void SafeFs::unlock(qintptr handle)
         return;
     ReleaseMutex(HANDLE(handle));
     CloseHandle(HANDLE(handle));
+}
+
+QString SafeFs::lockHolder(const QString &)
+{
+    return QString(); // a named mutex does not tell its owner
 }
 
 bool SafeFs::isBusy(const FsError &error)

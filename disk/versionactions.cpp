@@ -12,16 +12,25 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <atomic>
 
 static QString fileNameOf(const QString &path)
 {
     return path.isEmpty() ? QString() : QFileInfo(path).fileName();
 }
 
+static std::atomic<int> defaultLockWait {PathLock::DefaultWaitMsecs};
+
 VersionActions::VersionActions(const QFileInfo &targetFile, bool dryRun)
     : target(targetFile)
     , dryRun(dryRun)
+    , lockWait(defaultLockWait)
 {
+}
+
+void VersionActions::setDefaultLockWait(int msecs)
+{
+    defaultLockWait = msecs;
 }
 
 ActionResult
@@ -33,8 +42,7 @@ VersionActions::locked(const std::function<ActionResult(const VersionListing &)>
         const VersionListing listing = VersionListing::read(target);
         return finished(action(listing), listing);
     }
-    const PathLock lock(folder, false, PathLock::DefaultWaitMsecs,
-                        [this] { return !progress || progress(0, 0); });
+    const PathLock lock(folder, false, lockWait, [this] { return !progress || progress(0, 0); });
     if (lock.stopped())
         return ActionResult::refused(tr("Cancelled: nothing was changed"));
     if (!lock.isLocked()) {
@@ -42,7 +50,7 @@ VersionActions::locked(const std::function<ActionResult(const VersionListing &)>
             return ActionResult::refused(
                 tr("Another Quillfen process is changing %1 and did not finish within %2 "
                    "seconds; nothing was changed. Try again.")
-                    .arg(folder, QString::number(PathLock::DefaultWaitMsecs / 1000)),
+                    .arg(folder, QString::number(lockWait / 1000)),
                 ActionResult::Busy);
         return ActionResult::refused(
             tr("Could not lock %1: %2; nothing was changed").arg(folder, lock.error().text));
@@ -685,10 +693,9 @@ ActionResult VersionActions::moveToTrash(const QStringList &names, const Version
         QStringList allowed;
         ActionResult keptBack;
         for (const QString &name : names) {
-            const auto rule = std::find_if(kept.cbegin(), kept.cend(),
-                                           [&](const QPair<QString, QString> &version) {
-                                               return version.first == name;
-                                           });
+            const auto rule = std::find_if(
+                kept.cbegin(), kept.cend(),
+                [&](const QPair<QString, QString> &version) { return version.first == name; });
             if (rule == kept.cend()) {
                 allowed << name;
                 continue;

@@ -84,6 +84,11 @@ public:
     {
         progress = report;
     }
+    // How long an action waits for another Quillfen's lock before it is
+    // refused as Busy; 0 refuses at once, so that a window can wait without
+    // blocking. The default is for new objects of every thread.
+    void setLockWait(int msecs) { lockWait = msecs; }
+    static void setDefaultLockWait(int msecs);
 
     // The versions a clean-up that keeps the newest keep moves to the trash:
     // all but the newest keep versions, never the target itself, another
@@ -149,6 +154,7 @@ private:
 
     QFileInfo target;
     bool dryRun;
+    int lockWait;
     std::function<bool(qint64 done, qint64 total)> progress;
 };
 

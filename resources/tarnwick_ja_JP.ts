@@ -131,6 +131,14 @@
             <source>Copying %1: %2 of %3</source>
             <translation>%1 をコピー中: %3 のうち %2</translation>
         </message>
+        <message>
+            <source>Waiting</source>
+            <translation>待機中</translation>
+        </message>
+        <message>
+            <source>Cancel came once the copy was done: %1 was added and stays</source>
+            <translation>キャンセルはコピーの完了後でした: %1 は追加され、そのまま残ります</translation>
+        </message>
     </context>
     <context>
         <name>CleanUpDialog</name>
@@ -741,12 +749,31 @@ $XDG_CONFIG_HOME/quillfen/config.cfg（~/.config/quillfen/config.cfg）を
             <source>this drive has no recycle bin, where the file would be deleted for good</source>
             <translation>このドライブにはゴミ箱がなく、ファイルは完全に削除されてしまいます</translation>
         </message>
+        <message>
+            <source>%1, process %2</source>
+            <translation>%1（プロセス %2）</translation>
+        </message>
     </context>
     <context>
         <name>VersionEntry</name>
         <message>
             <source>%1 bytes</source>
             <translation>%1 バイト</translation>
+        </message>
+    </context>
+    <context>
+        <name>FolderWait</name>
+        <message>
+            <source>Cancelled: nothing was changed</source>
+            <translation>キャンセルしました: 何も変更していません</translation>
+        </message>
+        <message>
+            <source>Waiting for another Quillfen, which is changing %1…</source>
+            <translation>%1 を変更中の別の Quillfen を待っています…</translation>
+        </message>
+        <message>
+            <source>Waiting for %1, which is changing %2…</source>
+            <translation>%2 を変更中の %1 を待っています…</translation>
         </message>
     </context>
 </TS>

@@ -10,9 +10,13 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProcess>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QTranslator>
 #include <QtTest>
@@ -61,6 +65,8 @@ private slots:
     void keyboard_enterRenamesAndCtrlQQuits();
     void darkPalette_fieldTextStaysReadable_data();
     void darkPalette_fieldTextStaysReadable();
+    void lockedByAnother_windowWaitsWithoutFreezing_data();
+    void lockedByAnother_windowWaitsWithoutFreezing();
     void targets_namingNoFile_leftOutAndTold_data();
     void targets_namingNoFile_leftOutAndTold();
     void listing_linkThroughAnotherSpelling_marksItsVersion();
@@ -521,6 +527,60 @@ void TestBody::listing_hiddenTargetFile_isKept()
     QVERIFY(!SafeFs::isSymLink(dir->path(QStringLiteral(".tool"))));
     QCOMPARE(dir->entries(), (QStringList {".tool", "readme.txt"}));
     QCOMPARE(rowNames(), QStringList {".tool"});
+}
+
+// Another Quillfen (flock(1) stands in for it) holds the folder: a pick
+// does not wait on the window's thread. The window keeps answering, says
+// whom it waits for, and picks once the folder is free, or not at all
+// after Cancel.
+void TestBody::lockedByAnother_windowWaitsWithoutFreezing_data()
+{
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("waits, then picks") << false;
+    QTest::newRow("cancelled") << true;
+}
+
+void TestBody::lockedByAnother_windowWaitsWithoutFreezing()
+{
+    QFETCH(bool, cancel);
+    if (QStandardPaths::findExecutable(QStringLiteral("flock")).isEmpty())
+        QSKIP("flock(1) is not installed");
+    openTwoVersions();
+    QProcess holder;
+    holder.start(QStringLiteral("flock"), {dir->path(), "-c", "echo held; sleep 1.5"});
+    QVERIFY(holder.waitForReadyRead(10000));
+    QElapsedTimer took;
+    took.start();
+    clickSelect(rowNamed(QStringLiteral("app-2.exe")));
+    auto *wait = body->findChild<QProgressDialog *>(QStringLiteral("FolderWait"));
+    QVERIFY(wait->isVisible());
+    QVERIFY2(wait->labelText().contains(QLatin1String("flock")), qPrintable(wait->labelText()));
+    // The event loop answers within 100 ms, many times over, while it waits.
+    int answered = 0;
+    while (holder.state() == QProcess::Running && answered < 5) {
+        QElapsedTimer tick;
+        tick.start();
+        bool fired = false;
+        QTimer::singleShot(10, [&fired] { fired = true; });
+        QTRY_VERIFY_WITH_TIMEOUT(fired, 100);
+        QVERIFY(tick.elapsed() < 100);
+        ++answered;
+    }
+    QCOMPARE(dir->linkTarget(QStringLiteral("app.exe")), QStringLiteral("app-1.exe"));
+    if (cancel)
+        QTest::mouseClick(wait->findChild<QPushButton *>(), Qt::LeftButton);
+    QVERIFY(holder.waitForFinished(10000));
+    QTRY_VERIFY(!wait->isVisible());
+    if (cancel) {
+        // Nothing waits any more: the folder free, nothing changes.
+        QTest::qWait(300);
+        QCOMPARE(dir->linkTarget(QStringLiteral("app.exe")), QStringLiteral("app-1.exe"));
+        QTRY_VERIFY(status().contains(QLatin1String("Cancelled")));
+        return;
+    }
+    QTRY_COMPARE(dir->linkTarget(QStringLiteral("app.exe")), QStringLiteral("app-2.exe"));
+    QTRY_COMPARE(current(), QStringList {"app-2.exe"});
+    QVERIFY(took.elapsed() > 1000);
 }
 
 // A target that names no file in a folder is no choice; the window says

@@ -304,7 +304,8 @@ void TestLive::status_unknownConfigKeyNamed()
 // A copy runs beside the window: here it waits for another Quillfen that
 // holds the folder, long enough for the progress dialog to come and be
 // cancelled, while the window goes on answering. Cancel leaves no version
-// and no temporary; a second add meanwhile is refused and said.
+// and no temporary; a second add meanwhile is refused and said; a copy done
+// closes its progress.
 void TestLive::add_inTheBackground_cancelLeavesNothing()
 {
     makeBody();
@@ -331,10 +332,16 @@ void TestLive::add_inTheBackground_cancelLeavesNothing()
     QTRY_VERIFY(!progress->isVisible());
     QTRY_COMPARE(status(body.data()), QStringLiteral("Cancelled: nothing was changed"));
     QCOMPARE(dir->entries(), before);
+    // Once shown, the progress goes as soon as the copy is done.
     anotherQuillfen.reset();
+    anotherQuillfen.reset(new PathLock(dir->path()));
+    QVERIFY(anotherQuillfen->isLocked());
     body->addVersions({build.fileName()});
+    QTRY_VERIFY(progress->isVisible());
+    anotherQuillfen.reset();
     QTRY_COMPARE(rows(body.data()).size(), 4);
     QCOMPARE(dir->entries().size(), before.size() + 1);
+    QVERIFY(!progress->isVisible());
 }
 
 void TestLive::drop_addsTheFiles_data()

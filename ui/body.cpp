@@ -2,7 +2,9 @@
 #include "cleanupdialog.h"
 #include "configstore.h"
 #include "configuredtarget.h"
+#include "folderwait.h"
 #include "history.h"
+#include "pathlock.h"
 #include "versionactions.h"
 #include "versionlisting.h"
 
@@ -103,6 +105,29 @@ Body::Body(QWidget *parent)
     connect(quiet, &QTimer::timeout, this, &Body::changedTargets);
     watcher = new QFileSystemWatcher(this);
     connect(watcher, &QFileSystemWatcher::directoryChanged, this, &Body::directoryChanged);
+    // An action never waits for another Quillfen's lock on this thread: it
+    // is tried again once the folder is free, and meanwhile the window says
+    // so, paints and answers, and offers Cancel.
+    VersionActions::setDefaultLockWait(0);
+    folderWait = new QProgressDialog(this);
+    folderWait->setObjectName(QStringLiteral("FolderWait"));
+    folderWait->setWindowTitle(tr("Waiting"));
+    folderWait->setWindowModality(Qt::WindowModal);
+    folderWait->setRange(0, 0);
+    folderWait->setAutoClose(false);
+    folderWait->setAutoReset(false);
+    folderWait->reset();
+    folderWait->hide();
+    connect(folderWait, &QProgressDialog::canceled, FolderWait::instance(), &FolderWait::cancel);
+    connect(FolderWait::instance(), &FolderWait::waiting, this, [this](const QString &message) {
+        if (message.isEmpty()) {
+            folderWait->hide();
+            return;
+        }
+        folderWait->setLabelText(message);
+        folderWait->show();
+        statusbar->showMessage(message);
+    });
     initTargets();
     connect(&exeFiles, &ExeFiles::newLink, this, &Body::listAgainSoon);
     // A configuration line with an unknown key is told first; else what the
@@ -117,6 +142,9 @@ Body::Body(QWidget *parent)
 
 Body::~Body()
 {
+    // A change still waiting for the folder goes with the window.
+    FolderWait::instance()->forget();
+    VersionActions::setDefaultLockWait(PathLock::DefaultWaitMsecs);
     // A copy still running is cancelled: it leaves no version and no
     // temporary behind.
     if (copier) {
@@ -256,20 +284,23 @@ void Body::goBack()
 {
     if (linkPath.isEmpty())
         return;
-    const ActionResult result = VersionActions(chosenTarget()).goBack();
-    exeFiles.problem = result.ok ? result.warning : result.message;
-    exeFiles.succeeded = result.ok;
-    listAgainSoon();
+    const QFileInfo target = chosenTarget();
+    FolderWait::instance()->run(
+        target.absolutePath(), [target] { return VersionActions(target).goBack(); },
+        [this](const ActionResult &result) {
+            exeFiles.problem = result.ok ? result.warning : result.message;
+            exeFiles.succeeded = result.ok;
+            listAgainSoon();
+        });
 }
 
 void Body::updatePrevious()
 {
     // Offered exactly where going back would succeed.
     ActionResult refusal;
-    actionPrevious->setEnabled(!linkPath.isEmpty()
-                               && VersionActions::backIndex(QFileInfo(linkPath), currentListing(),
-                                                            &refusal)
-                                   >= 0);
+    actionPrevious->setEnabled(
+        !linkPath.isEmpty()
+        && VersionActions::backIndex(QFileInfo(linkPath), currentListing(), &refusal) >= 0);
 }
 
 void Body::focusCurrentVersion()
@@ -542,8 +573,12 @@ void Body::addVersions(const QStringList &files)
         qint64 before = 0;
         for (const QString &file : files) {
             VersionActions actions(target);
-            actions.setProgress([this, before](qint64 done, qint64) {
-                copied = before + done;
+            // On its own thread the copy may wait for the lock, with Cancel.
+            actions.setLockWait(PathLock::DefaultWaitMsecs);
+            actions.setProgress([this, before](qint64 done, qint64 total) {
+                // total 0: waiting for the lock, the copy as far as it came.
+                if (total > 0)
+                    copied = before + done;
                 return !cancelCopy;
             });
             results->append(actions.add(file));
@@ -565,6 +600,7 @@ void Body::addVersions(const QStringList &files)
         connect(copyTick, &QTimer::timeout, this, &Body::showCopyProgress);
     }
     copyProgress->reset();
+    copyStarted.start();
     copyProgress->setWindowTitle(tr("Add Version"));
     copyNames = files.size() == 1 ? QFileInfo(files.first()).fileName()
                                   : tr("%1 files").arg(files.size());
@@ -572,10 +608,24 @@ void Body::addVersions(const QStringList &files)
     copyTick->start();
     connect(copier, &QThread::finished, this, [this, results] {
         copyTick->stop();
+        // Done or cancelled, the progress goes at once.
         copyProgress->reset();
+        copyProgress->hide();
         copier->deleteLater();
         copier = nullptr;
         report(*results);
+        // A Cancel that came once a version was published undoes nothing:
+        // it says so.
+        QStringList added;
+        for (const ActionResult &result : qAsConst(*results)) {
+            if (result.ok && !result.added.isEmpty())
+                added << result.added;
+        }
+        if (cancelCopy && !added.isEmpty()) {
+            actionMessage = tr("Cancel came once the copy was done: %1 was added and stays")
+                                .arg(added.join(QLatin1String(", ")));
+            showStatus();
+        }
     });
     copier->start();
 }
@@ -587,6 +637,10 @@ void Body::showCopyProgress()
         tr("Copying %1: %2 of %3")
             .arg(copyNames, ExeFile::sizeText(done), ExeFile::sizeText(copyTotal)));
     copyProgress->setValue(int(done * 1000 / copyTotal));
+    // Shown once the copy (or its wait) takes half a second, however far
+    // it came; Qt's own estimate would wait for the value to move.
+    if (!copyProgress->isVisible() && copyStarted.elapsed() >= 500)
+        copyProgress->show();
 }
 
 void Body::report(const QVector<ActionResult> &results)
@@ -639,7 +693,11 @@ void Body::moveToTrash(const QStringList &names, const QVector<QPair<QString, QS
     confirm.setDefaultButton(QMessageBox::Cancel);
     if (confirm.exec() != QMessageBox::Yes)
         return;
-    report({VersionActions(chosenTarget()).moveToTrash(names, &seen)});
+    const QFileInfo target = chosenTarget();
+    FolderWait::instance()->run(
+        target.absolutePath(),
+        [target, names, seen] { return VersionActions(target).moveToTrash(names, &seen); },
+        [this](const ActionResult &result) { report({result}); });
 }
 
 void Body::cleanUp()

@@ -102,7 +102,9 @@ private:
     QLabel *emptyNote = nullptr; // says why the list is empty
     // A copy in the background, and what it shares with the window.
     QThread *copier = nullptr;
+    QProgressDialog *folderWait = nullptr;
     QProgressDialog *copyProgress = nullptr;
+    QElapsedTimer copyStarted;
     QTimer *copyTick = nullptr;
     QString copyNames;
     qint64 copyTotal = 1;

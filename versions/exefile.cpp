@@ -1,4 +1,5 @@
 #include "exefile.h"
+#include "folderwait.h"
 #include "versionactions.h"
 
 #include <QApplication>
@@ -164,12 +165,18 @@ void ExeFile::changeLinkTo(QString link)
     // Only a link is re-pointed: if another program has put a file at this
     // name since the listing, it stays.
     const QPointer<ExeFile> alive(this);
-    const ActionResult result = VersionActions(fileInfo).pick(link, false);
-    report(result.message, result.warning);
-    if (alive && result.ok)
-        emit succeeded();
-    if (alive)
-        emit newLink();
+    const QFileInfo target = fileInfo;
+    FolderWait::instance()->run(
+        target.absolutePath(), [target, link] { return VersionActions(target).pick(link, false); },
+        [alive](const ActionResult &result) {
+            if (!alive)
+                return;
+            alive->report(result.message, result.warning);
+            if (alive && result.ok)
+                emit alive->succeeded();
+            if (alive)
+                emit alive->newLink();
+        });
 }
 
 void ExeFile::changeToLink()
@@ -177,14 +184,20 @@ void ExeFile::changeToLink()
     const QPointer<ExeFile> alive(this);
     // Should another window have made the link meanwhile, nothing is changed
     // and the new listing shows the link.
-    const ActionResult result = VersionActions(fileInfo).toLink();
-    report(result.message, result.warning);
-    if (alive && result.ok)
-        emit succeeded();
-    if (!alive)
-        return;
-    ChangeLinkB->hide();
-    emit newLink();
+    const QFileInfo target = fileInfo;
+    FolderWait::instance()->run(
+        target.absolutePath(), [target] { return VersionActions(target).toLink(); },
+        [alive](const ActionResult &result) {
+            if (!alive)
+                return;
+            alive->report(result.message, result.warning);
+            if (alive && result.ok)
+                emit alive->succeeded();
+            if (!alive)
+                return;
+            alive->ChangeLinkB->hide();
+            emit alive->newLink();
+        });
 }
 
 // The file keeps its name; the row says so, and why.
@@ -201,12 +214,32 @@ void ExeFile::rename()
         showPath(Name, typed, fileInfo.absoluteFilePath());
         return;
     }
+    renameTo(typed, false);
+}
+
+void ExeFile::renameTo(const QString &typed, bool mayLeave)
+{
     // The action renames and, for the version in use, takes the link along
     // or refuses: the row only shows what came of it. A name that takes the
     // version out of the list is asked about, with no lock held while the
     // question waits; the listing may replace the row meanwhile.
     const QPointer<ExeFile> alive(this);
-    ActionResult result = VersionActions(targetFile).rename(fileInfo.fileName(), typed);
+    const QFileInfo target = targetFile;
+    const QString from = fileInfo.fileName();
+    FolderWait::instance()->run(
+        target.absolutePath(),
+        [target, from, typed, mayLeave] {
+            return VersionActions(target).rename(from, typed, mayLeave);
+        },
+        [alive, typed](const ActionResult &result) {
+            if (alive)
+                alive->renamed(typed, result);
+        });
+}
+
+void ExeFile::renamed(const QString &typed, const ActionResult &result)
+{
+    const QPointer<ExeFile> alive(this);
     if (result.refusal == ActionResult::LeavesList) {
         QMessageBox ask(QMessageBox::Question, tr("Rename"),
                         tr("%1. Rename it all the same?").arg(result.message),
@@ -220,7 +253,8 @@ void ExeFile::rename()
             showPath(Name, fileInfo.fileName(), fileInfo.absoluteFilePath());
             return;
         }
-        result = VersionActions(targetFile).rename(fileInfo.fileName(), typed, true);
+        renameTo(typed, true);
+        return;
     }
     if (!result.ok) {
         refuseRename(result.message);

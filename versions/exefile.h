@@ -1,6 +1,7 @@
 #ifndef EXEFILE_H
 #define EXEFILE_H
 
+#include "actionresult.h"
 #include "ui_exefile.h"
 #include "versionentry.h"
 
@@ -59,6 +60,10 @@ private:
     // when it is asked for on the field.
     void showMenu(QWidget *on, const QPoint &at);
     void refuseRename(const QString &message);
+    // Renames the version to typed (mayLeave: also out of the list), and
+    // shows what came of it, once the folder is free.
+    void renameTo(const QString &typed, bool mayLeave);
+    void renamed(const QString &typed, const ActionResult &result);
     // Tells what an action could not do, or what went wrong besides.
     void report(const QString &message, const QString &warning);
     // Shows a name or path from its beginning, whole in the tooltip.

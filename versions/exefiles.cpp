@@ -1,4 +1,5 @@
 #include "exefiles.h"
+#include "folderwait.h"
 #include "versionactions.h"
 #include "versionlisting.h"
 
@@ -205,8 +206,14 @@ void ExeFiles::selectLink(QAbstractButton *b)
     }
     if (!picked || targetIndex < 0)
         return;
-    noteResult(VersionActions(targetFile).pick(picked->entry.name));
-    emit newLink();
+    const QFileInfo target = targetFile;
+    const QString name = picked->entry.name;
+    FolderWait::instance()->run(
+        target.absolutePath(), [target, name] { return VersionActions(target).pick(name); },
+        [this](const ActionResult &result) {
+            noteResult(result);
+            emit newLink();
+        });
 }
 
 QString ExeFiles::keysTip()
@@ -293,7 +300,9 @@ bool ExeFiles::linkIfMissing(VersionListing *listing)
     if (listing->targetIndex >= 0 || listing->newestVersion() < 0)
         return false;
     const ActionResult made = VersionActions(targetFile).linkNewest();
-    noteSideEffect(made);
+    // Another Quillfen at work in the folder: a later listing links it.
+    if (made.refusal != ActionResult::Busy)
+        noteSideEffect(made);
     // A change the user did not ask for is told, and recorded for Back.
     if (made.changed && notice.isEmpty())
         notice = made.before.isEmpty() ? tr("%1 did not exist: it was made, leading to %2")
