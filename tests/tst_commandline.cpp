@@ -339,6 +339,17 @@ add and use, dry run | link |  | -e --add app.exe WORK/new.bin --use --dry-run -
 add and use a copy of a version | link |  | -e --add app.exe WORK/same.bin --use --json | 0 | json:changed=true version=app-2.exe after=app-2.exe |  | app-2.exe
 add and use, run twice | link | --add app.exe WORK/new.bin --use | -e --add app.exe WORK/new.bin --use --json | 0 | json:changed=false after=DATED |  | DATED
 --use without --add | link |  | -e --set app.exe app-2.exe --use | 2 |  | --use goes only with --add | app-1.exe
+# Each system call that can fail, made to, and the answer says so.
+add, the build cannot be opened | link |  | strace -P WORK/new.bin -e inject=openat:error=EACCES -- -e --add app.exe WORK/new.bin | 1 |  | Could not add new.bin: Permission denied | app-1.exe
+add, the build cannot be read | link |  | strace -P WORK/new.bin -e inject=read:error=EIO -- -e --add app.exe WORK/new.bin | 1 |  | Could not add new.bin: Input/output error | app-1.exe
+to-link, the second name refused by the disk | plain |  | strace -e inject=link:error=EIO -- -e --to-link app.exe | 1 |  | Could not make app.exe a link: Input/output error | <plain>
+set, the exchange refused by the disk | link |  | strace -e inject=renameat2:error=EIO -- -e --set app.exe app-2.exe | 1 |  | Could not point app.exe to app-2.exe: Input/output error | app-1.exe
+rename another, refused by the disk | link |  | strace -e inject=renameat2:error=EACCES -- -e --rename app.exe app-2.exe app-2b.exe | 1 |  | Could not rename app-2.exe to app-2b.exe: Permission denied | app-1.exe
+the folder's lock refused by the system | link |  | strace -e inject=flock:error=ENOLCK -- -e --set app.exe app-2.exe | 1 |  | Could not lock DIR: No locks available | app-1.exe
+trash, its record cannot be made | link |  | strace -P WORK/data/Trash/info/app-2.exe.trashinfo -e inject=openat:error=ENOSPC -- -e --trash app.exe app-2.exe | 1 |  | Could not move app-2.exe to the trash \(No space left on device\) | app-1.exe
+trash, its record cannot be written | link |  | strace -P WORK/data/Trash/info/app-2.exe.trashinfo -e inject=write:error=ENOSPC -- -e --trash app.exe app-2.exe | 1 |  | Could not move app-2.exe to the trash \(No space left on device\) | app-1.exe
+trash, the move refused | link |  | strace -P DIR/app-2.exe -e inject=renameat2:error=EXDEV -- -e --trash app.exe app-2.exe | 1 |  | Could not move app-2.exe to the trash \(Invalid cross-device link\) | app-1.exe
+set, the history's line cannot be written | link |  | strace -P WORK/state/quillfen/history -e inject=write:error=ENOSPC -- -e --set app.exe app-2.exe | 0 |  | history .* could not be written: No space left on device | app-2.exe
 # One reading of the command line.
 add, a build named like an option after -- | link | write WORK/-c | -e --add app.exe -- -c | 0 | DATED\n |  | app-1.exe
 set by the link's path, no configuration anywhere | link | rm WORK/config.cfg | -e --set DIR/app.exe app-2.exe | 0 |  |  | app-2.exe
@@ -528,6 +539,10 @@ void TestCommandLine::command()
     }
     for (const QString &content : qAsConst(contents))
         QVERIFY2(after.contains(content), qPrintable(content));
+    // The trash claims nothing that it does not hold.
+    const QDir info(work->filePath(QStringLiteral("data/Trash/info")));
+    for (const QString &name : info.entryList(QDir::Files))
+        QVERIFY2(trash.exists(name.chopped(int(qstrlen(".trashinfo")))), qPrintable(name));
 }
 
 // A pick in the window and a step back from the command line, and back
