@@ -194,19 +194,16 @@ TestCommandLine::Run TestCommandLine::quillfen(const QStringList &arguments)
 // One case a line, " | " between its fields: the name; the setup of app.exe
 // ("link" to app-1.exe, "plain" or "none"); steps run first, each to succeed
 // ("; " between them: a command line, "rm NAME", "write NAME" for a file the
-// program writes (WORK/NAME: in the working directory), "undecodable" for a version whose name is not UTF-8, "fifo
-// history" or "cut history" (a line cut short by a kill), "ln TARGET NAME"
-// for another link, "chattr +i [NAME]", "forge PATH" for a history line going back
-// to PATH, "lock" to hold the folder's lock as another Quillfen would, or
-// "block history" or "block trash", a file where that folder belongs;
-// "alias" for WORK/alias, another path to DIR, with app.exe linked through
-// it; "odd config" for WORK/odd.cfg, whose first two targets name no file); the
-// arguments (split at blanks; "strace OPTIONS --" first runs the binary under
-// strace, "tty" on a terminal); the exit status; a pattern for all of
-// standard output, or "json:" and fields of its JSON; one found in standard
-// error; what app.exe leads to afterwards. "\n" and "\t" stand for a line
-// break and a tab, VERSIONS for the listing of the three with app-1.exe
-// current.
+// program writes (WORK/NAME: in the working directory), "undecodable" for a version whose name is
+// not UTF-8, "fifo history" or "cut history" (a line cut short by a kill), "ln TARGET NAME" for
+// another link, "chattr +i [NAME]", "forge PATH" for a history line going back to PATH, "lock" to
+// hold the folder's lock as another Quillfen would, or "block history" or "block trash", a file
+// where that folder belongs; "alias" for WORK/alias, another path to DIR, with app.exe linked
+// through it; "odd config" for WORK/odd.cfg, whose first two targets name no file); the arguments
+// (split at blanks; "strace OPTIONS --" first runs the binary under strace, "tty" on a terminal);
+// the exit status; a pattern for all of standard output, or "json:" and fields of its JSON; one
+// found in standard error; what app.exe leads to afterwards. "\n" and "\t" stand for a line break
+// and a tab, VERSIONS for the listing of the three with app-1.exe current.
 static const char CommandTable[] = R"(
 list targets | link |  | -e --list | 0 | 1\tDIR:app.exe\tapp-1.exe\n2\tDIR:other.exe\t\(missing\)\n3\tDIR:dup.exe\t\(missing\)\n4\tDIR/sub:dup.exe\t\(missing\)\n |  | app-1.exe
 list targets, plain | plain |  | -e --list | 0 | 1\tDIR:app.exe\t\(plain file\)\n.* |  | <plain>
@@ -421,9 +418,8 @@ void TestCommandLine::command()
             const QByteArray name = QFile::encodeName(dir->path()) + "/app-\xff\xfe.exe";
             QVERIFY(::close(::creat(name.constData(), 0644)) == 0);
         } else if (words.first() == QLatin1String("write")) {
-            QFile written(place(words.at(1)));
             QTest::qSleep(15);
-            QVERIFY(written.open(QIODevice::WriteOnly) && written.write("written beside") > 0);
+            VersionDir::write(place(words.at(1)), "written beside the program");
         } else if (words.first() == QLatin1String("ln")) {
             dir->link(words.at(1), words.at(2));
         } else if (words.first() == QLatin1String("forge")) {
@@ -442,12 +438,11 @@ void TestCommandLine::command()
             QVERIFY(QFile::link(work->filePath(QStringLiteral("alias/app-1.exe")),
                                 dir->path(QStringLiteral("app.exe"))));
         } else if (step == QLatin1String("odd config")) {
-            QFile odd(work->filePath(QStringLiteral("odd.cfg")));
-            QVERIFY(odd.open(QIODevice::WriteOnly));
-            odd.write(substituted(QStringLiteral("Target .. \"DIR\"\nTarget / /\n"
-                                                 "Target app.exe \"DIR\"\n"),
-                                  false)
-                          .toUtf8());
+            VersionDir::write(work->filePath(QStringLiteral("odd.cfg")),
+                              substituted(QStringLiteral("Target .. \"DIR\"\nTarget / /\n"
+                                                         "Target app.exe \"DIR\"\n"),
+                                          false)
+                                  .toUtf8());
         } else if (step == QLatin1String("lock")) {
             held.reset(new PathLock(dir->path()));
             QVERIFY(held->isLocked());
@@ -487,7 +482,8 @@ void TestCommandLine::command()
     const Run run = quillfen(args);
     QVERIFY2(run.exitCode == exitCode, qPrintable(run.err));
     // Exit status 3 tells a change that went only part of the way.
-    bool unchanged = exitCode == 1 || exitCode == 2 || arguments.contains(QLatin1String("--dry-run"));
+    bool unchanged
+        = exitCode == 1 || exitCode == 2 || arguments.contains(QLatin1String("--dry-run"));
     if (out.startsWith(QLatin1String("json:"))) {
         QJsonParseError error;
         const QJsonDocument json = QJsonDocument::fromJson(run.out.toUtf8(), &error);
@@ -498,8 +494,8 @@ void TestCommandLine::command()
         for (const QString &field : out.mid(5).split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
             const int at = field.indexOf(QRegularExpression(QStringLiteral("[=~]")));
             const QString value = jsonText(json, field.left(at));
-            const QString wanted
-                = substituted(field.mid(at + 1), false).replace(QLatin1String("\\s"), QLatin1String(" "));
+            const QString wanted = substituted(field.mid(at + 1), false)
+                                       .replace(QLatin1String("\\s"), QLatin1String(" "));
             const bool part = field.at(at) == QLatin1Char('~');
             QVERIFY2(part ? value.contains(wanted) : value == wanted,
                      qPrintable(field + QLatin1String(" in ") + run.out));
@@ -621,9 +617,8 @@ void TestCommandLine::setDuringALongAdd_isNotKeptWaiting()
     if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty())
         QSKIP("strace is not installed");
     dir->link(QStringLiteral("app-1.exe"), QStringLiteral("app.exe"));
-    QFile big(work->filePath(QStringLiteral("big.bin")));
-    QVERIFY(big.open(QIODevice::WriteOnly) && big.write(QByteArray(1 << 21, 'b')) == 1 << 21);
-    big.close();
+    const QString big
+        = VersionDir::write(work->filePath(QStringLiteral("big.bin")), QByteArray(1 << 21, 'b'));
     // Each write of the copy (64 KiB) made to take 0.2 s: 6 s in all.
     QProcess add;
     QProcessEnvironment slow = environment();
@@ -632,15 +627,16 @@ void TestCommandLine::setDuringALongAdd_isNotKeptWaiting()
     add.setProcessEnvironment(slow);
     add.setWorkingDirectory(work->path());
     add.start(QStringLiteral("strace"),
-              {"-f", "-o", "/dev/null", "-e", "trace=write", "-e", "inject=write:delay_enter=200000",
-               qEnvironmentVariable("QUILLFEN_BINARY"), "-e", "--add", "app.exe", big.fileName()});
+              {"-f", "-o", "/dev/null", "-e", "trace=write", "-e",
+               "inject=write:delay_enter=200000", qEnvironmentVariable("QUILLFEN_BINARY"), "-e",
+               "--add", "app.exe", big});
     QVERIFY(add.waitForStarted());
     // Once the copy has begun.
-    QTRY_VERIFY_WITH_TIMEOUT(!QDir(dir->path())
-                                  .entryList({QStringLiteral(".*quillfen-*")},
-                                             QDir::Hidden | QDir::Files)
-                                  .isEmpty(),
-                             10000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        !QDir(dir->path())
+             .entryList({QStringLiteral(".*quillfen-*")}, QDir::Hidden | QDir::Files)
+             .isEmpty(),
+        10000);
     QElapsedTimer took;
     took.start();
     const Run set = quillfen({"-e", "--set", "app.exe", "app-2.exe"});

@@ -30,9 +30,16 @@ public:
     void add(const QString &name, const QByteArray &content)
     {
         QTest::qSleep(15);
-        QFile file(path(name));
+        write(path(name), content);
+    }
+
+    // A file anywhere; its path.
+    static QString write(const QString &filePath, const QByteArray &content)
+    {
+        QFile file(filePath);
         if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
             qFatal("cannot write %s", qPrintable(file.fileName()));
+        return filePath;
     }
 
     void link(const QString &target, const QString &name)
