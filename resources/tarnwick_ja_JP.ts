@@ -139,6 +139,10 @@
             <source>Cancel came once the copy was done: %1 was added and stays</source>
             <translation>キャンセルはコピーの完了後でした: %1 は追加され、そのまま残ります</translation>
         </message>
+        <message>
+            <source>%1 lines of the history %2 are cut short or not Quillfen&apos;s, and were left out</source>
+            <translation>履歴 %2 の %1 行は途中で切れているか Quillfen のものではないため、除外しました</translation>
+        </message>
     </context>
     <context>
         <name>CleanUpDialog</name>

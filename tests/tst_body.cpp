@@ -431,9 +431,15 @@ void TestBody::listing_missingLink()
     QVERIFY(!previous->isEnabled());
     dir->add(QStringLiteral("app-0.exe"), "0");
     QTRY_VERIFY(previous->isEnabled());
+    // A line cut short by a full disk is skipped, and said.
+    QFile history(History::filePath());
+    QVERIFY(history.open(QIODevice::Append) && history.write("#00000000\t2026-12-") > 0);
+    history.close();
     previous->trigger();
     RowDriver::settle();
     QCOMPARE(dir->linkTarget(target), QStringLiteral("app-0.exe"));
+    QTRY_VERIFY2(status().startsWith(QLatin1String("1 lines of the history")),
+                 qPrintable(status()));
 }
 
 void TestBody::listing_itemTexts_data()

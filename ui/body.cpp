@@ -290,6 +290,16 @@ void Body::goBack()
         [this](const ActionResult &result) {
             exeFiles.problem = result.ok ? result.warning : result.message;
             exeFiles.succeeded = result.ok;
+            // Lines cut short (a full disk) were no way back: the user hears
+            // how many.
+            bool readable = true;
+            QString error;
+            int skipped = 0;
+            History::read(&readable, &error, &skipped);
+            if (skipped > 0)
+                exeFiles.notice = tr("%1 lines of the history %2 are cut short or not Quillfen's, "
+                                     "and were left out")
+                                      .arg(QString::number(skipped), History::filePath());
             listAgainSoon();
         });
 }
