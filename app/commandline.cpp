@@ -117,24 +117,19 @@ CommandLine::CommandLine(const QStringList &arguments)
             continue; // other single-dash options are ignored
         }
         bool known = false;
-        if (name == QLatin1String("dry-run") && !valueJoined) {
-            dryRun = true;
-            continue;
+        // The options that only switch something on.
+        const QPair<const char *, bool *> flags[] = {{"dry-run", &dryRun},
+                                                     {"json", &json},
+                                                     {"force", &force},
+                                                     {"use", &use},
+                                                     {"null", &null}};
+        bool *flag = nullptr;
+        for (const auto &candidate : flags) {
+            if (!valueJoined && name == QLatin1String(candidate.first))
+                flag = candidate.second;
         }
-        if (name == QLatin1String("json") && !valueJoined) {
-            json = true;
-            continue;
-        }
-        if (name == QLatin1String("force") && !valueJoined) {
-            force = true;
-            continue;
-        }
-        if (name == QLatin1String("use") && !valueJoined) {
-            use = true;
-            continue;
-        }
-        if (name == QLatin1String("null") && !valueJoined) {
-            null = true;
+        if (flag) {
+            *flag = true;
             continue;
         }
         for (const CommandName &candidate : Commands) {

@@ -164,40 +164,34 @@ void ExeFile::changeLinkTo(QString link)
         return;
     // Only a link is re-pointed: if another program has put a file at this
     // name since the listing, it stays.
-    const QPointer<ExeFile> alive(this);
     const QFileInfo target = fileInfo;
-    FolderWait::instance()->run(
-        target.absolutePath(), [target, link] { return VersionActions(target).pick(link, false); },
-        [alive](const ActionResult &result) {
-            if (!alive)
-                return;
-            alive->report(result.message, result.warning);
-            if (alive && result.ok)
-                emit alive->succeeded();
-            if (alive)
-                emit alive->newLink();
-        });
+    runOnLink([target, link] { return VersionActions(target).pick(link, false); }, false);
 }
 
 void ExeFile::changeToLink()
 {
-    const QPointer<ExeFile> alive(this);
     // Should another window have made the link meanwhile, nothing is changed
     // and the new listing shows the link.
     const QFileInfo target = fileInfo;
-    FolderWait::instance()->run(
-        target.absolutePath(), [target] { return VersionActions(target).toLink(); },
-        [alive](const ActionResult &result) {
-            if (!alive)
-                return;
-            alive->report(result.message, result.warning);
-            if (alive && result.ok)
-                emit alive->succeeded();
-            if (!alive)
-                return;
-            alive->ChangeLinkB->hide();
-            emit alive->newLink();
-        });
+    runOnLink([target] { return VersionActions(target).toLink(); }, true);
+}
+
+void ExeFile::runOnLink(const std::function<ActionResult()> &action, bool isLinkNow)
+{
+    const QPointer<ExeFile> alive(this);
+    FolderWait::instance()->run(fileInfo.absolutePath(), action,
+                                [alive, isLinkNow](const ActionResult &result) {
+                                    if (!alive)
+                                        return;
+                                    alive->report(result.message, result.warning);
+                                    if (alive && result.ok)
+                                        emit alive->succeeded();
+                                    if (!alive)
+                                        return;
+                                    if (isLinkNow)
+                                        alive->ChangeLinkB->hide();
+                                    emit alive->newLink();
+                                });
 }
 
 // The file keeps its name; the row says so, and why.

@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QFrame>
 
+#include <functional>
+
 // One row of the listing: a file of the target's directory with its radio
 // button, its name, where it points if it is a link, and its two buttons. The
 // row shows one entry; what its buttons do is decided and done by
@@ -64,6 +66,9 @@ private:
     // shows what came of it, once the folder is free.
     void renameTo(const QString &typed, bool mayLeave);
     void renamed(const QString &typed, const ActionResult &result);
+    // Runs an action on the link once the folder is free and shows what came
+    // of it; isLinkNow: the name holds a link afterwards, so "to Link" goes.
+    void runOnLink(const std::function<ActionResult()> &action, bool isLinkNow);
     // Tells what an action could not do, or what went wrong besides.
     void report(const QString &message, const QString &warning);
     // Shows a name or path from its beginning, whole in the tooltip.
